@@ -1,0 +1,1 @@
+#include "server/runtime/history_list.h"
