@@ -80,6 +80,18 @@ struct SqlText {
 };
 
 class Statement;
+class Connection;
+
+namespace detail {
+// What a backend reports for one run of a text.
+struct Outcome {
+  bool hasColumns = false;  // a result set with columns was seen (rows may be empty)
+  std::vector<std::string> columns;
+  std::vector<std::vector<Value>> rows;
+  std::int64_t changed = 0;  // rows changed (a negative driver count reads as 0)
+};
+struct Access;  // the dialect layer's door to the backend (platform/db/backend.h)
+}  // namespace detail
 
 class Connection {
  public:
@@ -97,8 +109,18 @@ class Connection {
  protected:
   explicit Connection(std::string url) : url_(std::move(url)) {}
 
+  // The backend's part, called by the dialect layer only. `sql` has its
+  // parameters as '?' markers, bound in order from `args`: one statement in the
+  // Sqlite dialect, possibly a batch in MsSql (result sets without columns are
+  // skipped until one has columns). Rows are kept only with keepRows. Both
+  // throw DbError; on a closed connection, flagged lost.
+  virtual detail::Outcome run(const std::string& sql, const std::vector<Value>& args, bool keepRows) = 0;
+  // Compiles `sql` (same form) without running it.
+  virtual void prepare(const std::string& sql) = 0;
+
  private:
   friend class Statement;
+  friend struct detail::Access;
   std::string url_;
 };
 
@@ -160,6 +182,11 @@ class Statement {
 //   const db::SqlText& sqlAtualizaDiagnostico();   // in the .cpp:
 //   KVT_SQL(sqlAtualizaDiagnostico, "UPDATE tDiagnostico\r\n...", "UPDATE tDiagnostico ...");
 // Composed statements register one representative text with kvt::db::registerComposed.
+//
+// Registration runs at static initialisation. The linker drops the objects of a
+// static library that nothing references, and their registrations with them: a
+// test that checks every registered text must link the libraries whole, e.g.
+//   target_link_libraries(t PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,kvt_runtime>")
 struct RegisteredStatement {
   std::string name;
   SqlText sql;
@@ -167,6 +194,14 @@ struct RegisteredStatement {
 const std::vector<RegisteredStatement>& registeredStatements();
 const SqlText& registerStatement(std::string name, SqlText sql);
 void registerComposed(std::string name, SqlText representative);
+
+// Prepares (compiles without running) the SQLite text of every registered
+// statement on a connection in the Sqlite dialect: multi-statement texts are
+// split, "exec spName ..." is resolved to the procedure's body. Returns one
+// readable text per failure ("name: message"), empty when all prepare.
+std::vector<std::string> prepareAllSqlite(Connection& connection);
+// The same for one SQLite text; the failures of its statements.
+std::vector<std::string> prepareSqlite(Connection& connection, const std::string& sqliteText);
 
 }  // namespace kvt::db
 
