@@ -1,0 +1,2 @@
+-- Demo contents of the electronic-security database.
+SELECT 1;
