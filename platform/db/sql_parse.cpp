@@ -141,6 +141,25 @@ std::optional<std::string> readQuoted(const std::string& t) {
   return out;
 }
 
+// The text with each comment replaced by a blank (the SQLite ODBC driver takes
+// a ';' inside a comment for a second statement).
+std::string withoutComments(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t after = skipLiteral(s, i);
+    if (after == i) {
+      out += s[i++];
+    } else {
+      if (isComment(s, i)) out += s[i] == '-' ? '\n' : ' ';
+      else out.append(s.substr(i, after - i));
+      i = after;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 PositionalSql toPositional(std::string_view sql) {
@@ -180,7 +199,7 @@ std::vector<std::string> splitStatements(std::string_view sql) {
   std::size_t i = 0;
   auto emit = [&](std::size_t end) {
     const std::string_view piece = sql.substr(start, end - start);
-    if (hasStatement(piece)) out.push_back(text::trim(piece));
+    if (hasStatement(piece)) out.push_back(text::trim(withoutComments(piece)));
   };
   while (i < sql.size()) {
     const std::size_t after = skipLiteral(sql, i);

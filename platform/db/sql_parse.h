@@ -24,7 +24,8 @@ PositionalSql toPositional(std::string_view sql);
 
 // The statements of a text, split at the ';' that end a complete SQLite
 // statement (so trigger bodies stay whole); blank pieces and pieces holding
-// only comments are left out. The ';' is not kept.
+// only comments are left out. The ';' is not kept, and comments become blanks
+// (the SQLite ODBC driver takes a ';' inside a comment for a second statement).
 std::vector<std::string> splitStatements(std::string_view sql);
 
 // One argument of an exec call: a parameter (":name"), or a literal value;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/db/db.h"
+#include "platform/db/sql_parse.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvt::db {
@@ -89,6 +90,9 @@ TEST_P(DbContract, Windows1252BytesPassUnchanged) {
   EXPECT_EQ(q.field("s").asString(), high);
   EXPECT_EQ(q.field("m").asString(), "Informa\xe7\xe3o " + high);
   EXPECT_EQ(q.field("bytes").asInt(), 128);
+  Statement literal(*db, "SELECT '" + high + "' AS lit");
+  literal.open();
+  EXPECT_EQ(literal.field("lit").asString(), high);
 }
 
 TEST_P(DbContract, NamedParameterMayRepeat) {
@@ -203,7 +207,24 @@ TEST_P(DbContract, PrepareAllReportsTheTextsThatFail) {
   EXPECT_EQ(run("SELECT count(*) FROM t"), 0);  // preparing ran nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DbContract, testing::Values(kNative),
+TEST(SqlParse, OnlyColonsBeforeANameOutsideLiteralsAreParameters) {
+  const detail::PositionalSql p =
+      detail::toPositional("SELECT :a, '::x :b', \":c\", [:d], x::y, 10 : 2, :A -- :e\n/* :f */ :g_1");
+  EXPECT_EQ(p.sql, "SELECT ?, '::x :b', \":c\", [:d], x::y, 10 : 2, ? -- :e\n/* :f */ ?");
+  EXPECT_EQ(p.names, (std::vector<std::string>{"a", "A", "g_1"}));
+  EXPECT_EQ(detail::splitStatements("CREATE TRIGGER g AFTER INSERT ON t BEGIN UPDATE t SET i = 1; END; SELECT 1;").size(),
+            2u);
+  const auto call = detail::parseExec("execute dbo.spX @B = :b, 'a,b', -1.5");
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->procedure, "spX");
+  ASSERT_EQ(call->arguments.size(), 3u);
+  EXPECT_EQ(call->arguments[0].target, "B");
+  EXPECT_EQ(call->arguments[1].literal.asString(), "a,b");
+  EXPECT_EQ(call->arguments[2].literal.type(), Value::Type::Float);
+  EXPECT_FALSE(detail::parseExec("executar spX"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DbContract, testing::Values(kNative, kOdbc),
                          [](const testing::TestParamInfo<Backend>& p) { return p.param.name; });
 
 }  // namespace
