@@ -35,8 +35,8 @@ function(kvt_program name)
 endfunction()
 
 # kvt_test(NAME SOURCES ... [DEPS ...] [LABEL label] [QT])
-# Tests run in a scratch folder of their own; KVT_SOURCE_DIR and KVT_BINARY_DIR
-# tell them where the project's files and programs are.
+# The shared test main (tests/support) knows where the project's files and
+# programs are and sets QT_QPA_PLATFORM=offscreen.
 function(kvt_test name)
   cmake_parse_arguments(A "QT" "LABEL" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
@@ -51,8 +51,7 @@ function(kvt_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KVT_SOURCE_DIR=${CMAKE_SOURCE_DIR};KVT_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    PROPERTIES LABELS ${A_LABEL})
 endfunction()
 
 # kvt_bench(NAME SOURCES ... [DEPS ...])

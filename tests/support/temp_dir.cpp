@@ -42,7 +42,7 @@ static std::filesystem::path fromEnv(const char* name, const char* fallback) {
   return v ? std::filesystem::path(v) : std::filesystem::path(fallback);
 }
 
-std::filesystem::path sourceDir() { return fromEnv("KVT_SOURCE_DIR", "."); }
-std::filesystem::path binaryDir() { return fromEnv("KVT_BINARY_DIR", "build"); }
+std::filesystem::path sourceDir() { return fromEnv("KVT_SOURCE_DIR", KVT_TEST_SOURCE_DIR); }
+std::filesystem::path binaryDir() { return fromEnv("KVT_BINARY_DIR", KVT_TEST_BINARY_DIR); }
 
 }  // namespace kvt::test

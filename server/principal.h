@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QObject>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/db/db.h"
+#include "platform/ini/ini_file.h"
+#include "server/runtime/bancos.h"
+#include "server/runtime/configuracao.h"
+#include "server/runtime/estado_servidor.h"
+#include "server/runtime/log_files.h"
+#include "server/runtime/status_model.h"
+#include "server/runtime/watchdog.h"
+
+namespace kvt::server {
+
+inline constexpr const char* kVersao = "6.32.002z";
+
+struct OpcoesServidor {
+  std::string programDir = ".";  // where KORVATEL.INI is
+  std::string workDir = ".";     // log files, BufferEnvio.txt, watchdog records
+  runtime::LimitesWatchDog watchdog;
+  // Ends the process on a fatal path (std::_Exit by default; tests record it).
+  std::function<void(int code)> termina;
+  // Shows a message box, or writes the text to standard error when headless.
+  std::function<void(const std::string& texto)> mostraMensagem;
+};
+
+// The server object: owns the settings, the runtime state, the timers, the
+// listening socket and the subsystems, and runs start-up, the health checks
+// and shutdown. Timer handlers are plain member functions, so tests call them.
+class TFPrincipal : public QObject {
+  Q_OBJECT
+
+ public:
+  TFPrincipal(OpcoesServidor opcoes, runtime::Bancos& bancos, std::uint32_t intervaloDiagnosticoMs);
+  ~TFPrincipal() override;
+
+  // Start-up; false when the program must end (messages and log entries done).
+  bool FormCreate();
+  bool Inicializa();
+  // Orderly shutdown: waits at most TIMEOUT for a running flush, frees in
+  // order, then calls `pronto`.
+  void FormClose(std::function<void()> pronto);
+
+  // Timer handlers.
+  void tmrStatusQuillonTimer();
+  void tmrDiagnosticoTimer();
+  void tmrProcessaTimer();
+
+  // The application-wide handler of every error nobody caught.
+  void AppException(const std::string& message);
+  void FinalizaComErro();
+  // Runs a timer or socket handler; every exception goes to AppException.
+  void guard(const std::function<void()>& handler);
+
+  // Logs through the rotating files (NomeArquivoLog, then GravaLog).
+  void log(std::string_view routine, std::string_view message, bool isError = false, bool showOnScreen = false);
+
+  runtime::tConfiguracao& configuracao() { return cfg_; }
+  runtime::EstadoServidor& estado() { return estado_; }
+  runtime::StatusModel& status() { return status_; }
+  runtime::LogFiles& logs() { return logs_; }
+  runtime::SinalDeVida& sinalDeVida() { return sinal_; }
+  const std::string& iniPath() const { return iniPath_; }
+  std::uint16_t portaEscuta() const { return servidor_.isListening() ? servidor_.serverPort() : 0; }
+  bool timersAtivos() const { return tmrProcessa_.isActive(); }
+
+ private:
+  bool conectaBanco(const char* nome, std::unique_ptr<db::Connection>& conexao);
+  void habilitaTimers();
+  bool ativaServidor();
+  void marcaVida();
+  void atualizaStatusBase(bool ativa);
+  void fechaBancos();
+  void conecta(QTimer& timer, void (TFPrincipal::*handler)());
+
+  OpcoesServidor opcoes_;
+  runtime::Bancos& bancos_;
+  std::uint32_t intervaloDiagnosticoMs_;
+  std::string iniPath_;
+  runtime::tConfiguracao cfg_;
+  runtime::EstadoServidor estado_;
+  runtime::StatusModel status_;
+  runtime::LogFiles logs_;
+  runtime::SinalDeVida sinal_;
+  std::unique_ptr<runtime::tThr_WatchDog> watchdog_;
+  std::unique_ptr<db::Statement> qrToken_;
+  bool baseVerde_ = false;
+  bool baseAmarela_ = false;
+
+  QTcpServer servidor_;
+  QTimer tmrProcessa_;
+  QTimer tmrStatusQuillon_;
+  QTimer tmrBuffer_;
+  QTimer tmrMonitorAcumulo_;
+  QTimer tmrDiagnostico_;
+  QTimer tmrLocalizacao_;
+  QTimer tmrEsperaFim_;
+};
+
+}  // namespace kvt::server

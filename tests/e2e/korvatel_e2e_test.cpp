@@ -1,0 +1,127 @@
+// The real korvatel program started in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <chrono>
+#include <thread>
+
+#include "central/central.h"
+#include "platform/db/db.h"
+#include "platform/ini/ini_file.h"
+#include "tests/support/temp_dir.h"
+
+using namespace kvt;
+
+namespace {
+
+struct KorvatelE2E : ::testing::Test {
+  test::TempDir dir;
+  central::CentralFiles files;
+
+  void SetUp() override {
+    central::CentralOptions opt;
+    opt.port = freePort();
+    files = central::createCentral(dir.path().string(), opt);
+    // a short heartbeat keeps the single-instance check of each start at one second
+    sql(files.urlZenthora,
+        "INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, IntervaloAtualizacao) "
+        "VALUES (12, 'KORVATEL2', 1)");
+  }
+
+  static int freePort() {
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+  }
+
+  static void sql(const std::string& url, const std::string& text) {
+    auto c = db::Connection::open(url);
+    db::Statement(*c, text).execute();
+  }
+
+  int port() { return ini::IniFile(files.ini).readInteger("KORVATEL", "KORVATEL_PORT", 0); }
+
+  std::unique_ptr<QProcess> start(const std::string& programDir) {
+    auto p = std::make_unique<QProcess>();
+    p->setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    p->setProgram(QString::fromStdString((test::binaryDir() / "bin" / "korvatel").string()));
+    p->setArguments({"--dir", QString::fromStdString(programDir), "--headless"});
+    p->start();
+    EXPECT_TRUE(p->waitForStarted(5000));
+    return p;
+  }
+
+  // Runs the program to its end; exit code and standard error (UTF-8).
+  std::pair<int, std::string> run(const std::string& programDir) {
+    auto p = start(programDir);
+    EXPECT_TRUE(p->waitForFinished(30000));
+    return {p->exitCode(), p->readAllStandardError().toStdString()};
+  }
+
+  std::string log() { return test::readFile(dir.file("KORVATEL01.log")); }
+
+  // Waits until the log shows the text (the server writes each entry at once).
+  bool waitForLog(const std::string& text, int ms = 20000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+      if (log().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+TEST_F(KorvatelE2E, WithoutIniFileItSaysWhereItLookedAndEnds) {
+  test::TempDir empty;
+  auto [code, err] = run(empty.path().string());
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(err.find("KORVATEL.INI não foi encontrado. Verifique a pasta " + empty.path().string() + "/"),
+            std::string::npos)
+      << err;
+}
+
+TEST_F(KorvatelE2E, ModuleWithoutRowEnds) {
+  sql(files.urlBase, "DELETE FROM tModRas");
+  auto [code, err] = run(dir.path().string());
+  EXPECT_EQ(code, 1);
+  const std::string texto = "ModCom02 inválido, verifique a configuração na Quillon e no arquivo KORVATEL.INI";
+  EXPECT_NE(err.find(texto), std::string::npos) << err;
+  EXPECT_NE(log().find("[TFPrincipal.Inicializa] ModCom02 inv"), std::string::npos);
+}
+
+TEST_F(KorvatelE2E, PortAlreadyTaken) {
+  QTcpServer blocker;
+  ASSERT_TRUE(blocker.listen(QHostAddress::Any, static_cast<quint16>(port())));
+  auto [code, err] = run(dir.path().string());
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(err.find("Falha na conexão com a porta do KVT."), std::string::npos) << err;
+}
+
+TEST_F(KorvatelE2E, UnreachableCentralEndsWithCodeOne) {
+  ini::IniFile(files.ini).writeString("BANCOS", "dbZenthora", "sqlite:/nonexistent-folder/zenthora.db");
+  auto [code, err] = run(dir.path().string());
+  EXPECT_EQ(code, 1);
+}
+
+TEST_F(KorvatelE2E, CleanStartAcceptsClientsRefusesASecondInstanceAndStopsOnSigterm) {
+  auto first = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  EXPECT_TRUE(client.waitForConnected(5000));
+
+  // the first instance keeps its row fresh, so a second one must give up
+  auto [code, err] = run(dir.path().string());
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(err.find("O KORVATEL já está em execução na máquina "), std::string::npos) << err;
+  EXPECT_NE(err.find(". Verifique"), std::string::npos) << err;
+
+  first->terminate();  // SIGTERM
+  ASSERT_TRUE(first->waitForFinished(10000));
+  EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
+}
