@@ -60,7 +60,10 @@ class Value {
   std::int64_t asInt64() const;
   std::int32_t asInt() const { return static_cast<std::int32_t>(asInt64()); }
   double asFloat() const;
-  std::string asString() const;  // text, memo and binary bytes; numbers as decimal text
+  // Text, memo and binary bytes; integers as decimal text; floats and date-times
+  // in the regional formats (decimal comma, dd/mm/yyyy hh:nn:ss), as the
+  // platform's fields gave them.
+  std::string asString() const;
   text::DateTime asDateTime() const;
   bool asBool() const { return asInt64() != 0; }
 
@@ -181,7 +184,9 @@ class Statement {
 // text against the embedded central. Declared next to the code that uses it:
 //   const db::SqlText& sqlAtualizaDiagnostico();   // in the .cpp:
 //   KVT_SQL(sqlAtualizaDiagnostico, "UPDATE tDiagnostico\r\n...", "UPDATE tDiagnostico ...");
-// Composed statements register one representative text with kvt::db::registerComposed.
+// Composed statements register one representative text with kvt::db::registerComposed,
+// or at namespace scope in the .cpp with
+//   KVT_SQL_COMPOSED(sqlLeituraEventos, sqlLeituraEventos("tEvtPost02"));
 //
 // Registration runs at static initialisation. The linker drops the objects of a
 // static library that nothing references, and their registrations with them: a
@@ -211,3 +216,7 @@ std::vector<std::string> prepareSqlite(Connection& connection, const std::string
     return s;                                                                               \
   }                                                                                         \
   [[maybe_unused]] static const ::kvt::db::SqlText& fn##_registered = fn()
+
+#define KVT_SQL_COMPOSED(name, representative)                                                  \
+  [[maybe_unused]] static const bool name##_registered =                                        \
+      (::kvt::db::registerComposed(#name, representative), true)

@@ -98,9 +98,10 @@ Outcome runOne(Connection& c, const std::string& statement, const ParamLookup& l
   return Access::run(c, p.sql, args, keepRows);
 }
 
-Outcome runSqlite(Connection& c, const std::string& text, const ParamLookup& lookup, bool keepRows, int depth) {
+Outcome runSqlite(Connection& c, const std::vector<std::string>& statements, const ParamLookup& lookup,
+                  bool keepRows, int depth) {
   Outcome total;
-  for (const std::string& statement : splitStatements(text)) {
+  for (const std::string& statement : statements) {
     if (std::optional<ExecCall> call = parseExec(statement)) {
       if (depth >= kMaxDepth)
         throw DbError("Procedimentos aninhados demais ao chamar "_cp + call->procedure);
@@ -112,7 +113,7 @@ Outcome runSqlite(Connection& c, const std::string& text, const ParamLookup& loo
         return nullptr;
       };
       try {
-        merge(total, runSqlite(c, proc.body, bodyLookup, keepRows, depth + 1));
+        merge(total, runSqlite(c, splitStatements(proc.body), bodyLookup, keepRows, depth + 1));
       } catch (const DbError& e) {
         if (e.connectionLost()) throw;
         throw DbError(std::string(e.what()) + " (procedimento " + call->procedure + ")");
@@ -133,6 +134,7 @@ void prepareSqliteText(Connection& c, const std::string& text, std::vector<std::
     failures.push_back(where + e.what());
     return;
   }
+  if (statements.empty() && depth == 0) failures.push_back(where + "Comando SQL vazio."_cp);
   for (const std::string& statement : statements) {
     try {
       if (std::optional<ExecCall> call = parseExec(statement)) {
@@ -158,7 +160,10 @@ void prepareSqliteText(Connection& c, const std::string& text, std::vector<std::
 
 Outcome runText(Connection& c, const std::string& text, const ParamLookup& lookup, bool keepRows) {
   if (c.dialect() == Dialect::MsSql) return runOne(c, text, lookup, keepRows);
-  return runSqlite(c, text, lookup, keepRows, 0);
+  // a procedure's body may be empty; a statement may not (a missing SQLite text)
+  const std::vector<std::string> statements = splitStatements(text);
+  if (statements.empty()) throw DbError("Comando SQL vazio."_cp);
+  return runSqlite(c, statements, lookup, keepRows, 0);
 }
 
 }  // namespace detail

@@ -15,6 +15,10 @@ namespace {
 // Registered like the server's statements, for the prepareAllSqlite test.
 KVT_SQL(sqlContratoBom, "SELECT i FROM t WHERE i = :i", "SELECT i FROM t WHERE i = :i; SELECT 1 AS um");
 KVT_SQL(sqlContratoRuim, "SELECT x FROM t", "SELECT nao_existe FROM t");
+SqlText sqlContratoComposto(std::string_view tabela) {
+  return {"SELECT TOP 1 i FROM " + std::string(tabela), "SELECT i FROM " + std::string(tabela) + " LIMIT 1"};
+}
+KVT_SQL_COMPOSED(sqlContratoComposto, sqlContratoComposto("t"));
 
 struct Backend {
   std::string name;
@@ -199,6 +203,7 @@ TEST_P(DbContract, AttachedDatabaseAnswersByName) {
 }
 
 TEST_P(DbContract, PrepareAllReportsTheTextsThatFail) {
+  EXPECT_EQ(registeredStatements().size(), 3u);
   const std::vector<std::string> failures = prepareAllSqlite(*db);
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_EQ(failures[0].rfind("sqlContratoRuim: ", 0), 0u) << failures[0];
