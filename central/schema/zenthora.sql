@@ -247,7 +247,7 @@ CREATE TABLE tRefresh (
   Tabela   TEXT PRIMARY KEY COLLATE NOCASE,
   Contador INTEGER NOT NULL DEFAULT 0
 );
-INSERT INTO tRefresh (Tabela, Contador) VALUES ('tRefer', 0);
+INSERT INTO tRefresh (Tabela, Contador) VALUES ('tRefer', 0), ('tUsuarioVeiculo', 0), ('tVeiculo_INS', 0);
 
 -- ---------------------------------------------------------------- messages
 
@@ -268,4 +268,293 @@ CREATE TABLE tMensagemPre_Zeta (
   Visivel  INTEGER NOT NULL DEFAULT 1,
   Destino  INTEGER NOT NULL DEFAULT 0,
   PRIMARY KEY (idMsg, idMsgSub)
+);
+
+-- Texts of the telecommand rows: the cellular operator a tracker must change to.
+CREATE TABLE tCfgTrocaOperadoraCelular (
+  IdSequencia      INTEGER PRIMARY KEY,
+  IdTerminal       INTEGER,
+  OperadoraCelular INTEGER          -- 1 or 2
+);
+
+-- Commands each service plan allows (idComandoHex: the code in hexadecimal,
+-- at least two digits).
+CREATE TABLE tlnk_planoXcomando (
+  IdLink       INTEGER PRIMARY KEY,
+  TX_Plano     TEXT,
+  idComandoHex TEXT
+);
+
+-- Remote operations: the vehicle's answer to a configuration telecommand
+-- (DiagnosticoOpRemota 0 = processed, 255 = waiting, 100 = none).
+CREATE TABLE tOpRemota (
+  IdSequencia         INTEGER PRIMARY KEY,
+  DiagnosticoOpRemota INTEGER,
+  DataHora            TEXT DEFAULT (datetime('now','localtime'))
+);
+
+-- ------------------------------------------------------ formatted messages
+
+CREATE TABLE tGrupoMacro (
+  IdGrupo    INTEGER PRIMARY KEY,
+  Nome_Grupo TEXT,
+  IdRef      INTEGER
+);
+
+-- Definitions; idMacro and Hash are the message's hash as a signed 32-bit
+-- number, TE and TC are stored negated.
+CREATE TABLE tCfgMacro (
+  idMacro  INTEGER PRIMARY KEY,
+  idultimo INTEGER NOT NULL DEFAULT 0,
+  Titulo   TEXT,
+  Terminal INTEGER,
+  idGrupo  INTEGER,
+  Enviado  INTEGER NOT NULL DEFAULT 0,
+  Hash     INTEGER,
+  TE       INTEGER NOT NULL DEFAULT 0,
+  TC       INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE tCfgMacroCampos (
+  idMacro INTEGER,
+  idCampo INTEGER,
+  Hash    INTEGER,
+  Nome    TEXT,
+  Tipo    INTEGER,
+  Tam     INTEGER,
+  lin     INTEGER,
+  col     INTEGER,
+  alin    INTEGER,
+  Obrig   INTEGER,
+  Repet   INTEGER NOT NULL DEFAULT 0,
+  Ordem   INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (idMacro, idCampo)
+);
+
+-- Definitions associated with vehicles (Status 3: waiting for transmission).
+CREATE TABLE tMacroVeic (
+  IdMacroVeic INTEGER PRIMARY KEY,
+  idMacro     INTEGER,
+  idTerminal  INTEGER,
+  Status      INTEGER NOT NULL DEFAULT 3,
+  Central     INTEGER NOT NULL DEFAULT 0,
+  IdSeq       INTEGER
+);
+CREATE INDEX ixMacroVeicTerminal ON tMacroVeic (idTerminal);
+
+-- ----------------------------------------------------------- custom events
+
+-- One custom event per (IdEvento, Sistema); each ModuloN_PortaN holds the key
+-- (Modulo * 65536 + Porta) of one input, or a value that matches none.
+CREATE TABLE tEventoPersonalizado (
+  IdEvento        INTEGER,
+  Sistema         INTEGER NOT NULL DEFAULT 0,
+  Descricao       TEXT,
+  Tipo            TEXT,
+  Modulo1_Porta1  INTEGER NOT NULL DEFAULT 0,
+  Modulo2_Porta2  INTEGER NOT NULL DEFAULT 0,
+  Modulo3_Porta3  INTEGER NOT NULL DEFAULT 0,
+  Modulo4_Porta4  INTEGER NOT NULL DEFAULT 0,
+  Modulo5_Porta5  INTEGER NOT NULL DEFAULT 0,
+  Modulo6_Porta6  INTEGER NOT NULL DEFAULT 0,
+  Modulo7_Porta7  INTEGER NOT NULL DEFAULT 0,
+  Modulo8_Porta8  INTEGER NOT NULL DEFAULT 0,
+  Modulo9_Porta9  INTEGER NOT NULL DEFAULT 0,
+  Modulo10_Porta10 INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (IdEvento, Sistema)
+);
+
+-- Inputs of the vehicle units (module and port) and the value type of each
+-- (TipoCompilador 1 to 14).
+CREATE TABLE tDef_Modulo_Porta (
+  Modulo         INTEGER,
+  Porta          INTEGER,
+  Descricao      TEXT,
+  TipoCompilador INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (Modulo, Porta)
+);
+
+CREATE TABLE tDef_Variavel (
+  Modulo        INTEGER,
+  Porta         INTEGER,
+  TipoLogico    TEXT,
+  SQL_Processo  TEXT,
+  Identificador TEXT,
+  PRIMARY KEY (Modulo, Porta)
+);
+
+-- ----------------------------------------------------- network of centrals
+
+-- Generic counters of the central; 'ComunicacaoDaCentral' 0 switches this
+-- central's communication off.
+CREATE TABLE tcontadorgenerico (
+  nomeCont TEXT PRIMARY KEY COLLATE NOCASE,
+  valor    INTEGER NOT NULL DEFAULT 0
+);
+INSERT INTO tcontadorgenerico (nomeCont, valor) VALUES ('ComunicacaoDaCentral', 1);
+
+CREATE TABLE tCentral (
+  IdCentral INTEGER PRIMARY KEY,
+  Nome      TEXT,
+  IP        TEXT,
+  Port      INTEGER
+);
+
+-- Vehicles configured from another central (idopcaoconfig 1): that server
+-- central's address.
+CREATE TABLE tConfigCentral (
+  IdTerminal        INTEGER PRIMARY KEY,
+  idopcaoconfig     INTEGER NOT NULL DEFAULT 0,
+  IpCentralOrigem   TEXT,
+  PortCentralOrigem INTEGER
+);
+
+-- Client centrals that receive a vehicle's data.
+CREATE TABLE tCentralDestino (
+  IdCentralDestino   INTEGER PRIMARY KEY,
+  IdTerminal         INTEGER,
+  IpCentralDestino   TEXT,
+  PortCentralDestino INTEGER
+);
+
+-- Commands (tipomsg 'TC', codmsg in decimal) barred for the vehicles of a
+-- server central.
+CREATE TABLE tCentralDestinoPermissoes (
+  IdPermissao      INTEGER PRIMARY KEY,
+  ipcentralorigem  TEXT,
+  ipcentraldestino TEXT,
+  tipomsg          TEXT,
+  codmsg           INTEGER
+);
+
+-- ------------------------------------------- operations and configurations
+
+-- Kinds of configuration: the command that transmits each, and the view that
+-- holds its profiles (TabelaConf).
+CREATE TABLE tOpcoesOperacao (
+  IdOpcao            INTEGER PRIMARY KEY,
+  NomeOpcao          TEXT,
+  CodMsgHex          TEXT,
+  TabelaConf         TEXT,
+  FlagCentralRastSeg TEXT
+);
+
+-- Configuration profiles of every kind. Rows with IdTerminal 0 and
+-- IdSequencia 0 are the templates; a vehicle's copy gets the IdSequencia of
+-- the telecommand that sent it.
+CREATE TABLE tCfgPerfil (
+  IdPerfil           INTEGER PRIMARY KEY,
+  IdConfig           INTEGER,
+  IdOpcao            INTEGER,
+  Nome               TEXT,
+  IdTerminal         INTEGER NOT NULL DEFAULT 0,
+  IdSequencia        INTEGER NOT NULL DEFAULT 0,
+  FlagCentralRastSeg TEXT,
+  FlagCentralSegRast TEXT,
+  Tecnologia         INTEGER NOT NULL DEFAULT 0,
+  Parametros         TEXT
+);
+CREATE INDEX ixCfgPerfil ON tCfgPerfil (IdOpcao, IdTerminal, IdConfig);
+
+-- One view per kind, named in tOpcoesOperacao.TabelaConf.
+CREATE VIEW tCfgComunicacao    AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 1;
+CREATE VIEW tCfgVelocidade     AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 2;
+CREATE VIEW tCfgParada         AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 3;
+CREATE VIEW tCfgJornada        AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 4;
+CREATE VIEW tCfgTelemetria     AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 5;
+CREATE VIEW tCfgSensores       AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 6;
+CREATE VIEW tCfgTeclado        AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 7;
+CREATE VIEW tCfgSegCentralRast AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 8;
+CREATE VIEW tCfgSegRastCentral AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 9;
+CREATE VIEW tCfgAtuadores      AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 10;
+CREATE VIEW tCfgAlarmes        AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 11;
+CREATE VIEW tCfgPanico         AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 12;
+CREATE VIEW tCfgBloqueio       AS SELECT * FROM tCfgPerfil WHERE IdOpcao = 13;
+
+CREATE TABLE tOperacao (
+  IdOperacao INTEGER PRIMARY KEY,
+  Nome       TEXT
+);
+
+-- The items of an operation: one configuration of one kind each.
+CREATE TABLE tItensOperacao (
+  IdItem           INTEGER PRIMARY KEY,
+  IdOperacao       INTEGER,
+  IDConfiguracao   INTEGER,
+  NomeConfiguracao TEXT,
+  IdOpcao          INTEGER,
+  NomeOpcaoConf    TEXT
+);
+
+-- Operations associated with vehicles (Status 0: waiting, 1: transmitted).
+CREATE TABLE tTransOperacao (
+  IdTransOperacao INTEGER PRIMARY KEY,
+  IdOperacao      INTEGER,
+  IdTerminal      INTEGER,
+  NomeOperacao    TEXT,
+  IdUsuario       INTEGER,
+  Status          INTEGER NOT NULL DEFAULT 0,
+  DtAssociacao    TEXT DEFAULT (datetime('now','localtime')),
+  DtTransmissao   TEXT
+);
+CREATE INDEX ixTransOperacaoTerminal ON tTransOperacao (IdTerminal);
+
+-- The telecommand of each item of a transmitted operation.
+CREATE TABLE tTransItensOperacao (
+  IdTransItem     INTEGER PRIMARY KEY,
+  IdTransOperacao INTEGER,
+  IdConfiguracao  INTEGER,
+  IdOpcao         INTEGER,
+  IdSequencia     INTEGER
+);
+CREATE INDEX ixTransItensSequencia ON tTransItensOperacao (IdSequencia);
+
+-- Targets as sent to a vehicle by a target configuration (NumOrdemRef: the
+-- target's number in the vehicle).
+CREATE TABLE tCfgAlvoVeic (
+  IdCfgAlvoVeic  INTEGER PRIMARY KEY,
+  IdSequencia    INTEGER,
+  IdTerminal     INTEGER,
+  IdAlvo         INTEGER,
+  NumOrdemRef    INTEGER,
+  Nome_Alvo      TEXT,
+  TipoAlvos      INTEGER,
+  Persistencia   INTEGER,
+  EmSobreposicao INTEGER
+);
+
+-- ------------------------------------------------ stop-logistics messages
+
+CREATE TABLE tMensagemExtensaoLogistica (
+  idMsg    INTEGER PRIMARY KEY,
+  TipoMsg  INTEGER,            -- 0 and 1 arrival, 2 departure
+  Mensagem TEXT,               -- at most 18 characters
+  Visivel  INTEGER NOT NULL DEFAULT 1
+);
+
+-- A vehicle's configuration of messages (IdConfig 0); IdSequencia is set when
+-- the configuration is transmitted.
+CREATE TABLE tCfgMensagemExtensaoLogistica (
+  IdCfgMensagem INTEGER PRIMARY KEY,
+  IdTerminal    INTEGER,
+  IdConfig      INTEGER NOT NULL DEFAULT 0,
+  idMsg         INTEGER,
+  TipoMsg       INTEGER,
+  Sequencia     INTEGER,
+  IdSequencia   INTEGER,
+  Origem        INTEGER
+);
+CREATE INDEX ixCfgMensagemTerminal ON tCfgMensagemExtensaoLogistica (IdTerminal);
+
+-- Stop lists transmitted to vehicles.
+CREATE TABLE tCfgListaParadas (
+  IdSequencia        INTEGER PRIMARY KEY,
+  IdTerminal         INTEGER,
+  IdConfig           INTEGER,
+  TituloListaParadas TEXT,
+  TipoChegada        INTEGER,
+  TipoSaida          INTEGER,
+  ListaParadas       INTEGER,
+  NaturezaOperacao   INTEGER,
+  Nome_Perfil        TEXT
 );

@@ -1,0 +1,4 @@
+-- params: Nome
+-- A new route group; answers its IDGrupoRota.
+INSERT INTO tGrupoRota (Nome) VALUES (:Nome);
+SELECT last_insert_rowid() AS IDGrupoRota
