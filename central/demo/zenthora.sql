@@ -144,3 +144,139 @@ INSERT INTO tMensagemPre_Zeta (idMsg, idMsgSub, Mensagem, Visivel, Destino) VALU
   (40, 2, 'Canhoto entregue', 1, 0),
   (41, 0, 'Veículo em manutenção', 1, 0),
   (42, 0, 'Fim de jornada', 1, 0);
+
+-- Service plans: the commands the trackers of model 1 may receive.
+INSERT INTO tlnk_planoXcomando (TX_Plano, idComandoHex) VALUES
+  ('PLANO BASICO', '01'), ('PLANO BASICO', '02'), ('PLANO BASICO', '03'), ('PLANO BASICO', '13'),
+  ('PLANO COMPLETO', '01'), ('PLANO COMPLETO', '02'), ('PLANO COMPLETO', '03'), ('PLANO COMPLETO', '11'),
+  ('PLANO COMPLETO', '13'), ('PLANO COMPLETO', '1E'), ('PLANO COMPLETO', '5F'), ('PLANO COMPLETO', '60'),
+  ('PLANO COMPLETO', '6B'), ('PLANO COMPLETO', 'E3'), ('PLANO COMPLETO', 'E4'), ('PLANO COMPLETO', 'E6'),
+  ('PLANO COMPLETO', 'F5'), ('PLANO COMPLETO', 'F6');
+
+-- Kinds of configuration and their profiles (templates: IdTerminal 0,
+-- IdSequencia 0). Kinds 8 to 13 keep the direction flag of their profiles.
+INSERT INTO tOpcoesOperacao (IdOpcao, NomeOpcao, CodMsgHex, TabelaConf, FlagCentralRastSeg) VALUES
+  (1,  'Parâmetros de comunicação', 'E4', 'tCfgComunicacao', NULL),
+  (2,  'Limites de velocidade', '70', 'tCfgVelocidade', NULL),
+  (3,  'Tempo de parada', '71', 'tCfgParada', NULL),
+  (4,  'Jornada de trabalho', '72', 'tCfgJornada', NULL),
+  (5,  'Telemetria', '73', 'tCfgTelemetria', NULL),
+  (6,  'Sensores', '74', 'tCfgSensores', NULL),
+  (7,  'Teclado', '75', 'tCfgTeclado', NULL),
+  (8,  'Segurança central para rastreador', '76', 'tCfgSegCentralRast', 'C'),
+  (9,  'Segurança rastreador para central', '77', 'tCfgSegRastCentral', 'R'),
+  (10, 'Atuadores', '78', 'tCfgAtuadores', 'C'),
+  (11, 'Alarmes', '79', 'tCfgAlarmes', 'R'),
+  (12, 'Botão de pânico', '7A', 'tCfgPanico', 'C'),
+  (13, 'Bloqueio temporizado', '7B', 'tCfgBloqueio', 'R'),
+  (23, 'Cercas', '32', NULL, NULL),
+  (24, 'Rotas', '31', NULL, NULL),
+  (30, 'Alvos', '30', NULL, NULL);
+
+INSERT INTO tCfgPerfil (IdConfig, IdOpcao, Nome, FlagCentralRastSeg, FlagCentralSegRast, Parametros) VALUES
+  (101, 1, 'GPRS padrão (posição a cada 2 min)', NULL, NULL, 'intervalo=120'),
+  (102, 1, 'Satélite econômico (a cada 30 min)', NULL, NULL, 'intervalo=1800'),
+  (201, 2, 'Rodovia 80 km/h', NULL, NULL, 'limite=80'),
+  (202, 2, 'Urbano 60 km/h', NULL, NULL, 'limite=60'),
+  (301, 3, 'Parada máxima 30 min', NULL, NULL, 'minutos=30'),
+  (401, 4, 'Jornada 8 h + 2 h extras', NULL, NULL, 'horas=8;extras=2'),
+  (501, 5, 'Telemetria completa', NULL, NULL, 'rpm=1;temperatura=1'),
+  (601, 6, 'Baú e portas', NULL, NULL, 'bau=1;portas=1'),
+  (701, 7, 'Teclado padrão', NULL, NULL, NULL),
+  (801, 8, 'Lacre de baú por senha', 'C', NULL, NULL),
+  (901, 9, 'Aviso de violação', 'R', NULL, NULL),
+  (1001, 10, 'Sirene e pisca', NULL, 'C', NULL),
+  (1101, 11, 'Alarme de desengate', NULL, 'R', NULL),
+  (1201, 12, 'Pânico silencioso', 'C', NULL, NULL),
+  (1301, 13, 'Bloqueio após 5 min', 'R', NULL, NULL);
+
+INSERT INTO tOperacao (IdOperacao, Nome) VALUES
+  (1, 'Viagem de longa distância'),
+  (2, 'Entrega urbana'),
+  (3, 'Carga de alto valor');
+
+INSERT INTO tItensOperacao (IdOperacao, IDConfiguracao, NomeConfiguracao, IdOpcao, NomeOpcaoConf) VALUES
+  (1, 101, 'GPRS padrão (posição a cada 2 min)', 1, 'Parâmetros de comunicação'),
+  (1, 201, 'Rodovia 80 km/h', 2, 'Limites de velocidade'),
+  (1, 401, 'Jornada 8 h + 2 h extras', 4, 'Jornada de trabalho'),
+  (2, 101, 'GPRS padrão (posição a cada 2 min)', 1, 'Parâmetros de comunicação'),
+  (2, 202, 'Urbano 60 km/h', 2, 'Limites de velocidade'),
+  (2, 301, 'Parada máxima 30 min', 3, 'Tempo de parada'),
+  (3, 102, 'Satélite econômico (a cada 30 min)', 1, 'Parâmetros de comunicação'),
+  (3, 801, 'Lacre de baú por senha', 8, 'Segurança central para rastreador'),
+  (3, 1301, 'Bloqueio após 5 min', 13, 'Bloqueio temporizado');
+
+-- Formatted messages of the consoles (idMacro and Hash: the hash as a signed
+-- 32-bit number; TE and TC stored negated), associated with two vehicles.
+INSERT INTO tGrupoMacro (IdGrupo, Nome_Grupo, IdRef) VALUES (1, 'Formulários de entrega', NULL);
+INSERT INTO tCfgMacro (idMacro, idultimo, Titulo, Terminal, idGrupo, Enviado, Hash, TE, TC) VALUES
+  (439041101, 0, 'ENTREGA REALIZADA', 5, 1, 1, 439041101, 1, 1),
+  (12648430, 0, 'OCORRENCIA NA VIAGEM', 5, 1, 1, 12648430, 1, 1);
+INSERT INTO tCfgMacroCampos (idMacro, idCampo, Hash, Nome, Tipo, Tam, lin, col, alin, Obrig) VALUES
+  (439041101, 1, 439041101, 'NOTA FISCAL', 1, 10, 1, 1, 1, 1),
+  (439041101, 2, 439041101, 'RECEBEDOR', 1, 20, 3, 1, 1, 1),
+  (439041101, 3, 439041101, 'HORA', 6, 8, 5, 1, 1, 0),
+  (12648430, 1, 12648430, 'TIPO', 5, 5, 1, 1, 1, 1),
+  (12648430, 2, 12648430, 'DESCRICAO', 1, 40, 3, 1, 1, 0);
+INSERT INTO tMacroVeic (idMacro, idTerminal, Status, Central, IdSeq) VALUES
+  (439041101, 4102, 3, 0, 1), (12648430, 4102, 3, 0, 2),
+  (439041101, 4103, 3, 0, 1), (12648430, 4103, 3, 0, 2);
+
+-- Stop-logistics (ELP) messages: types 0 and 1 arrival, 2 departure; the
+-- first vehicle has a configuration waiting for transmission.
+INSERT INTO tMensagemExtensaoLogistica (idMsg, TipoMsg, Mensagem, Visivel) VALUES
+  (1, 0, 'CHEGADA CLIENTE', 1),
+  (2, 0, 'AGUARDANDO DOCA', 1),
+  (3, 1, 'INICIO DESCARGA', 1),
+  (4, 1, 'FIM DESCARGA', 1),
+  (5, 2, 'SAIDA CLIENTE', 1),
+  (6, 2, 'RETORNO A BASE', 1),
+  (7, 2, 'MENSAGEM ANTIGA', 0);
+INSERT INTO tCfgMensagemExtensaoLogistica (IdTerminal, IdConfig, idMsg, TipoMsg, Sequencia, IdSequencia, Origem) VALUES
+  (4096, 0, 1, 0, 1, 0, 1), (4096, 0, 2, 0, 2, 0, 1),
+  (4096, 0, 3, 1, 2, 0, 1), (4096, 0, 4, 1, 3, 0, 1),
+  (4096, 0, 5, 2, 1, 0, 1), (4096, 0, 6, 2, 2, 0, 1);
+
+-- Custom events and the vehicle inputs they report (key = Modulo * 65536 +
+-- Porta; TipoCompilador: 2 byte, 3 signed 16-bit, 6 unsigned 32-bit,
+-- 8 single real, 10 logical, 14 date and time).
+INSERT INTO tDef_Modulo_Porta (Modulo, Porta, Descricao, TipoCompilador) VALUES
+  (1, 1, 'Temperatura do baú', 3),
+  (1, 2, 'Nível de combustível', 2),
+  (1, 3, 'Tensão da bateria', 8),
+  (2, 1, 'Hodômetro', 6),
+  (2, 2, 'Data e hora da leitura', 14),
+  (2, 3, 'Porta do baú aberta', 10);
+INSERT INTO tDef_Variavel (Modulo, Porta, TipoLogico, SQL_Processo, Identificador) VALUES
+  (1, 1, 'N', NULL, 'TemperaturaBau'),
+  (1, 2, 'N', NULL, 'NivelCombustivel'),
+  (1, 3, 'N', NULL, 'TensaoBateria'),
+  (2, 1, 'N', NULL, 'Hodometro'),
+  (2, 2, 'D', NULL, 'DataHoraLeitura'),
+  (2, 3, 'L', NULL, 'PortaBau');
+INSERT INTO tEventoPersonalizado (IdEvento, Sistema, Descricao, Tipo, Modulo1_Porta1, Modulo2_Porta2, Modulo3_Porta3) VALUES
+  (1, 0, 'Temperatura fora da faixa', 'Alerta', 65537, 65539, 0),
+  (2, 0, 'Abastecimento', 'Informativo', 65538, 131073, 131074),
+  (3, 0, 'Abertura do baú', 'Alarme', 131075, 65537, 0),
+  (90, 1, 'Reinicialização do equipamento', 'Sistema', 131074, 0, 0);
+
+-- The network of centrals: vehicles 4386 to 4395 are configured from the
+-- partner central, which bars the block command (2) for them; vehicles 4096
+-- to 4100 pass their data on to a client central.
+INSERT INTO tCentral (IdCentral, Nome, IP, Port) VALUES
+  (1, 'Central Talvero São Paulo', '127.0.0.1', 12000),
+  (2, 'Central Parceira Curitiba', '10.20.30.40', 12000),
+  (3, 'Central Cliente Recife', '10.50.60.70', 12001);
+WITH RECURSIVE n(i) AS (SELECT 4386 UNION ALL SELECT i + 1 FROM n WHERE i < 4395)
+INSERT INTO tConfigCentral (IdTerminal, idopcaoconfig, IpCentralOrigem, PortCentralOrigem)
+SELECT i, 1, '10.20.30.40', 12000 FROM n;
+INSERT INTO tCentralDestinoPermissoes (ipcentralorigem, ipcentraldestino, tipomsg, codmsg) VALUES
+  ('10.20.30.40', '127.0.0.1', 'TC', 2);
+WITH RECURSIVE n(i) AS (SELECT 4096 UNION ALL SELECT i + 1 FROM n WHERE i < 4100)
+INSERT INTO tCentralDestino (IdTerminal, IpCentralDestino, PortCentralDestino)
+SELECT i, '10.50.60.70', 12001 FROM n;
+
+-- Sensors of the first twenty vehicles.
+WITH RECURSIVE n(i) AS (SELECT 4096 UNION ALL SELECT i + 1 FROM n WHERE i < 4115)
+INSERT INTO tVeicSensor (idTerminal, StrSensor1, UsoSensor1, StrSensor2, UsoSensor2)
+SELECT i, 'Porta do baú', 1, 'Temperatura', i % 2 FROM n;

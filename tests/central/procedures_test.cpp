@@ -94,9 +94,10 @@ TEST_F(Procedures, EveryBodyRunsAgainstTheSchema) {
       SCOPED_TRACE(std::string(database) + "/" + p.nome);
       ++total;
       EXPECT_EQ(file->scalar("SELECT count(*) FROM kvtProcedimento WHERE Nome = '" + p.nome + "'"), 1);
-      // Dummy arguments: small numbers, which every column type accepts.
+      // Dummy arguments: numbers, which every column type accepts, that name
+      // no row of the demo.
       std::vector<SqlValue> args;
-      for (std::size_t k = 0; k < parameters(p).size(); ++k) args.push_back(std::int64_t(k + 1));
+      for (std::size_t k = 0; k < parameters(p).size(); ++k) args.push_back(std::int64_t(900001 + k));
       file->exec("SAVEPOINT probe");
       EXPECT_NO_THROW(callProcedure(*file, p, args));
       file->exec("ROLLBACK TO probe");
@@ -130,4 +131,70 @@ TEST_F(Procedures, CmdAvulsoQueuesATelecommandForTheVehicleAndAnswersItsSequence
                         "AND Token1 = '#26,2,OI' AND DataHoraEm IS NOT NULL" + where),
               1);
   }
+}
+
+TEST_F(Procedures, ProceduresThatQueueATelecommandAnswerItsIdSequencia) {
+  auto z = open("zenthora");
+  z->exec("INSERT INTO tTransOperacao (IdTransOperacao, IdOperacao, IdTerminal, Status) VALUES (77, 1, 4096, 0)");
+  const std::string mr = "ModCom02";
+  const struct {
+    const char* procedure;
+    std::vector<SqlValue> args;
+    std::int64_t codMsg;
+  } cases[] = {
+      {"spRecMacro", {std::int64_t{0}, std::int64_t{4102}, mr, std::int64_t{0}, std::int64_t{1}, std::int64_t{31}}, 0x5C},
+      {"spMensagemFormatada",
+       {std::int64_t{4102}, std::string("NF 123"), std::int64_t{1}, std::string("439041101"), mr, std::int64_t{0},
+        std::int64_t{1}, std::int64_t{32}, std::int64_t{9}},
+       0x6A},
+      // An item of an operation transmission, and a profile sent on its own.
+      {"spTransItemOperacao",
+       {std::int64_t{77}, std::int64_t{201}, std::string("Rodovia"), std::int64_t{2}, std::string("Velocidade"),
+        std::int64_t{4096}, mr, std::int64_t{0}, std::int64_t{1}, std::int64_t{0}},
+       0x70},
+      {"spTransItemOperacao",
+       {std::int64_t{0}, std::int64_t{101}, std::string(""), std::int64_t{1}, std::string(""), std::int64_t{4096}, mr,
+        std::int64_t{0}, std::int64_t{1}, std::int64_t{33}},
+       0xE4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.procedure);
+    const auto id = callProcedure(*z, procedure("zenthora", c.procedure), c.args);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(*id, z->scalar("SELECT max(IdSequencia) FROM tTelecomando"));
+    EXPECT_EQ(z->scalar("SELECT CodMsg FROM tTelecomando WHERE StatusEnvio = 16 AND IdSequencia = " +
+                        std::to_string(*id)),
+              c.codMsg);
+  }
+  // The operation item is found from its telecommand, so its status events are
+  // not passed on as those of a stand-alone command.
+  EXPECT_EQ(z->scalar("SELECT count(*) FROM tTransItensOperacao WHERE IdTransOperacao = 77 AND IdSequencia = "
+                      "(SELECT IdSequencia FROM tTelecomando WHERE CodMsg = 112)"),
+            1);
+  EXPECT_EQ(z->scalar("SELECT count(*) FROM tTransItensOperacao"), 1);
+  // A kind without a command stores nothing and answers 0.
+  EXPECT_EQ(callProcedure(*z, procedure("zenthora", "spTransItemOperacao"),
+                          {std::int64_t{0}, std::int64_t{1}, std::string(""), std::int64_t{99}, std::string(""),
+                           std::int64_t{4096}, mr, std::int64_t{0}, std::int64_t{1}, std::int64_t{34}}),
+            0);
+}
+
+TEST_F(Procedures, TargetConfigurationNumbersTheVehiclesTargetsUnderItsTelecommand) {
+  auto z = open("zenthora");
+  callProcedure(*z, procedure("zenthora", "spCfgAlvo"),
+                {std::int64_t{4097}, std::int64_t{1}, std::int64_t{0}, std::int64_t{1}, std::string("ModCom02"),
+                 std::int64_t{0}, std::int64_t{1}, std::int64_t{40}});
+  const std::int64_t id = z->scalar("SELECT IdSequencia FROM tTelecomando WHERE IdSeqMsg = 40");
+  ASSERT_GT(id, 0);
+  const std::int64_t targets = z->scalar("SELECT count(*) FROM dbModRas.tAlvoVeic WHERE IdVeiculo = 4097");
+  ASSERT_GT(targets, 1);
+  EXPECT_EQ(z->scalar("SELECT count(*) FROM tCfgAlvoVeic WHERE IdTerminal = 4097 AND IdSequencia = " +
+                      std::to_string(id)),
+            targets);
+  EXPECT_EQ(z->scalar("SELECT group_concat(NumOrdemRef) = '1,2,3,4' FROM (SELECT NumOrdemRef FROM tCfgAlvoVeic "
+                      "ORDER BY NumOrdemRef)"),
+            1);
+  EXPECT_EQ(z->scalar("SELECT count(*) FROM tCfgAlvoVeic C JOIN dbModRas.tAlvo A ON A.IdAlvo = C.IdAlvo "
+                      "WHERE C.Nome_Alvo = A.Nome_Alvo"),
+            targets);
 }
