@@ -99,8 +99,7 @@ db::SqlText sqlQuillonGravaPost(const std::string& table) {
   const std::string text = "INSERT INTO " + table + " (Post) VALUES (:Post)";
   return {text, text};
 }
-[[maybe_unused]] const bool gravaPostRegistered =
-    (db::registerComposed("sqlQuillonGravaPost", sqlQuillonGravaPost("tEvtPost02")), true);
+KVT_SQL_COMPOSED(sqlQuillonGravaPost, sqlQuillonGravaPost("tEvtPost02"));
 
 std::string twoDigits(int n) {
   char buffer[8];
