@@ -95,7 +95,7 @@ std::string fixedText(double value, int decimals) {
     std::ptrdiff_t i = static_cast<std::ptrdiff_t>(keep) - 1;
     for (; i >= 0 && digits[static_cast<std::size_t>(i)] == '9'; --i) digits[static_cast<std::size_t>(i)] = '0';
     if (i < 0) {
-      digits.insert(0, "1");
+      digits = "1" + digits;
       ++point;
     } else {
       ++digits[static_cast<std::size_t>(i)];
@@ -128,11 +128,10 @@ std::string formatThousands2(double value) {
 }
 
 std::string formatFixed7_1(double value) {
-  std::string s = fixedText(value, 1);
+  const std::string digits = fixedText(value, 1);
+  std::string s = value < 0 && !isZeroText(digits) ? "-" + digits : digits;
   s[s.find('.')] = regional().decimalSeparator;
-  if (value < 0 && !isZeroText(fixedText(value, 1))) s.insert(0, "-");
-  if (s.size() < 7) s.insert(0, 7 - s.size(), ' ');
-  return s;
+  return s.size() < 7 ? std::string(7 - s.size(), ' ') + s : s;
 }
 
 }  // namespace kvt::text
