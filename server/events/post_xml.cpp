@@ -1,0 +1,322 @@
+#include "server/events/post_xml.h"
+
+#include <cstdio>
+
+#include "platform/text/cp1252.h"
+#include "platform/text/integer_text.h"
+#include "platform/text/trim.h"
+#include "server/events/complement_hex.h"
+#include "server/events/post_format.h"
+
+namespace kvt::events {
+
+using namespace kvt::text::literals;
+
+namespace {
+
+constexpr std::int32_t kCampoPosicao = 0x4;
+constexpr std::int32_t kCampoCodigo = 0x5;
+constexpr std::int32_t kCampoTerminal = 0x21;
+constexpr std::int32_t kCampoTextoLivre = 0x26;
+constexpr std::int32_t kCampoLatitude = 0x2E;
+constexpr std::int32_t kCampoLongitude = 0x2F;
+constexpr std::int32_t kCampoPosicaoInvalida = 0x30;
+constexpr std::int32_t kCampoNumeroLogistico = 0x38;
+constexpr std::int32_t kCampoIndicadorSolar = 0x39;
+constexpr std::int32_t kCampoComplemento = 0x3A;
+constexpr std::int32_t kCampoMensagemPre = 0xD5;
+constexpr std::int32_t kCampoIdEvtPersonalizado = 0xEB;
+constexpr std::int32_t kCampoSistemaPersonalizado = 0xF0;
+constexpr std::int32_t kEventoPersonalizado = 0x68;
+
+constexpr const char* kRotina = "TFPrincipal.Post2XML";
+
+struct TabelaDobra {
+  std::array<char, 256> para{};
+  TabelaDobra() {
+    for (int i = 0; i < 256; ++i) para[static_cast<std::size_t>(i)] = static_cast<char>(i);
+    const std::pair<const std::string&, char> grupos[] = {
+        {"&"_cp, 'e'},         {"ÁÀÃÂÄ"_cp, 'A'}, {"áàãâä"_cp, 'a'}, {"ÉÈÊË"_cp, 'E'}, {"éèêë"_cp, 'e'},
+        {"ÍÌÎÏ"_cp, 'I'},      {"íìîï"_cp, 'i'},  {"ÓÕÒÔÖ"_cp, 'O'}, {"óòõôö"_cp, 'o'}, {"ÚÙÛÜ"_cp, 'U'},
+        {"úùûü"_cp, 'u'},      {"Ç"_cp, 'C'},     {"ç"_cp, 'c'},     {"Ñ"_cp, 'N'},     {"ñ"_cp, 'n'},
+        {"¹²³£¢¬§ªº°~´`¨'"_cp, ' '}};
+    for (const auto& [de, letra] : grupos)
+      for (char c : de) para[static_cast<unsigned char>(c)] = letra;
+  }
+};
+
+const TabelaDobra& tabelaDobra() {
+  static const TabelaDobra tabela;
+  return tabela;
+}
+
+// "&" and "<" of a value as entity references, appended to `saida`.
+void acrescentaEscapado(std::string& saida, std::string_view valor) {
+  std::size_t inicio = 0;
+  for (std::size_t i = 0; i < valor.size(); ++i) {
+    const char c = valor[i];
+    if (c != '&' && c != '<') continue;
+    saida.append(valor.data() + inicio, i - inicio);
+    saida += c == '&' ? "&amp;" : "&lt;";
+    inicio = i + 1;
+  }
+  saida.append(valor.data() + inicio, valor.size() - inicio);
+}
+
+// After the fold every "&" left opens "&amp;" or "&lt;"; only a "<" of a
+// catalogue text still needs its reference.
+void acrescentaMenorEscapado(std::string& saida, std::string_view valor) {
+  for (char c : valor) {
+    if (c == '<')
+      saida += "&lt;";
+    else
+      saida += c;
+  }
+}
+
+std::string hexa(std::int32_t id) {
+  char texto[16];
+  std::snprintf(texto, sizeof texto, "%X", static_cast<unsigned>(id));
+  return texto;
+}
+
+}  // namespace
+
+std::string LimpaTextoEvento(std::string_view texto) {
+  const auto& para = tabelaDobra().para;
+  std::string saida;
+  saida.reserve(texto.size());
+  for (std::size_t i = 0; i < texto.size(); ++i) {
+    const char c = texto[i];
+    if (c == '&') {
+      const std::string_view resto = texto.substr(i);
+      const std::size_t ref = resto.starts_with("&amp;") ? 5 : resto.starts_with("&lt;") ? 4 : 0;
+      if (ref != 0) {
+        saida.append(resto.substr(0, ref));
+        i += ref - 1;
+        continue;
+      }
+    }
+    saida += para[static_cast<unsigned char>(c)];
+  }
+  return saida;
+}
+
+std::string DecodificaTextoLivre(std::string_view valor) {
+  static const char kPilcrow = "¶"_cp[0];
+  std::string saida;
+  saida.reserve(valor.size() + 16);
+  for (char c : valor) {
+    switch (c) {
+      case '\x01': saida += '#'; break;
+      case '&': saida += "&amp;"; break;
+      case '<': saida += "&lt;"; break;
+      case '^': saida += ' '; break;
+      default: saida += c == kPilcrow ? '^' : c;
+    }
+  }
+  return saida;
+}
+
+KVT_SQL(sqlCatalogoTokens, "select * from tToken", "select * from tToken");
+KVT_SQL(sqlMensagensPreZeta,
+        "Select dp.* , (Select count(idMsg) From tmensagempre_zeta Where idMsg=dp.idMsg) As quant\r\n"
+        "From tmensagempre_zeta As dp\r\n"
+        "Order By dp.idMsg, dp.idMsgSub",
+        "Select dp.* , (Select count(idMsg) From tmensagempre_zeta Where idMsg=dp.idMsg) As quant "
+        "From tmensagempre_zeta As dp "
+        "Order By dp.idMsg, dp.idMsgSub");
+
+tRenderizadorPost::tRenderizadorPost(db::Connection* dbZenthora, RegistroLog log)
+    : dbZenthora_(dbZenthora), log_(std::move(log)) {
+  CarregaTokens(std::vector<LinhaToken>{});
+}
+
+void tRenderizadorPost::CarregaTokens(const std::vector<LinhaToken>& linhas) {
+  for (std::size_t i = 0; i < nomesCurtos_.size(); ++i) nomesCurtos_[i] = "Token" + std::to_string(i);
+  nomesLongos_.clear();
+  std::vector<bool> visto(nomesCurtos_.size(), false);
+  for (const LinhaToken& linha : linhas) {
+    std::string nome = linha.TipoToken == 1 ? linha.NomeToken : std::string();
+    if (linha.IdToken >= 0 && linha.IdToken < static_cast<std::int32_t>(nomesCurtos_.size())) {
+      const auto i = static_cast<std::size_t>(linha.IdToken);
+      if (visto[i]) continue;  // the first row of an id is the one found
+      visto[i] = true;
+      nomesCurtos_[i] = std::move(nome);
+    } else {
+      nomesLongos_.emplace(linha.IdToken, std::move(nome));
+    }
+  }
+}
+
+void tRenderizadorPost::CarregaTokens(db::Statement& qrToken) {
+  std::vector<LinhaToken> linhas;
+  for (qrToken.first(); !qrToken.eof(); qrToken.next())
+    linhas.push_back({qrToken.field("IdToken").asInt(), qrToken.field("NomeToken").asString(),
+                      qrToken.field("TipoToken").asInt()});
+  qrToken.first();
+  CarregaTokens(linhas);
+}
+
+void tRenderizadorPost::CarregaTokens() {
+  if (!dbZenthora_) return;
+  db::Statement qrToken(*dbZenthora_, sqlCatalogoTokens());
+  qrToken.open();
+  CarregaTokens(qrToken);
+}
+
+void tRenderizadorPost::CarregaMensagensPre(const std::vector<LinhaMensagemPre>& linhas) {
+  mensagens_.clear();
+  quantidade_.clear();
+  for (const LinhaMensagemPre& linha : linhas) {
+    mensagens_.emplace(std::make_pair(linha.idMsg, linha.idMsgSub), linha.Mensagem);
+    ++quantidade_[linha.idMsg];
+  }
+  mensagensCarregadas_ = true;
+}
+
+void tRenderizadorPost::CarregaMensagensPre() {
+  if (!dbZenthora_) return;
+  db::Statement qr(*dbZenthora_, sqlMensagensPreZeta());
+  qr.open();
+  std::vector<LinhaMensagemPre> linhas;
+  for (; !qr.eof(); qr.next())
+    linhas.push_back({qr.field("idMsg").asInt(), qr.field("idMsgSub").asInt(), qr.field("Mensagem").asString()});
+  CarregaMensagensPre(linhas);
+}
+
+const std::string* tRenderizadorPost::nomeDe(std::int32_t id) const {
+  if (id >= 0 && id < static_cast<std::int32_t>(nomesCurtos_.size())) return &nomesCurtos_[static_cast<std::size_t>(id)];
+  const auto achou = nomesLongos_.find(id);
+  return achou == nomesLongos_.end() ? nullptr : &achou->second;
+}
+
+std::string tRenderizadorPost::NomeToken(std::int32_t id) const {
+  const std::string* nome = nomeDe(id);
+  return nome ? *nome : "Token" + std::to_string(id);
+}
+
+void tRenderizadorPost::adicionaCampo(std::string& saida, std::int32_t id, std::string_view valor) const {
+  const std::string* nome = nomeDe(id);
+  std::string outro;
+  if (!nome) {
+    outro = "Token" + std::to_string(id);
+    nome = &outro;
+  }
+  if (nome->empty()) return;
+  saida += " <";
+  saida += *nome;
+  saida += "> ";
+  if (id == kCampoTextoLivre)
+    acrescentaMenorEscapado(saida, LimpaTextoEvento(valor));
+  else
+    acrescentaEscapado(saida, valor);
+  saida += " </";
+  saida += *nome;
+  saida += "> ";
+}
+
+std::string tRenderizadorPost::RenderizaCampo(std::int32_t id, std::string_view valor) const {
+  std::string saida;
+  adicionaCampo(saida, id, valor);
+  return saida;
+}
+
+std::string tRenderizadorPost::ElementoMensagemPre(std::int32_t numero) {
+  if (numero < 0) return {};
+  if (!mensagensCarregadas_) CarregaMensagensPre();
+  const std::int32_t grupo = numero / 8;
+  const std::int32_t k = numero % 8;
+  std::int32_t sub = k + 1;
+  if (k == 0) {
+    const auto q = quantidade_.find(grupo);
+    sub = q != quantidade_.end() && q->second > 1 ? 1 : 0;
+  }
+  const auto linha = mensagens_.find({grupo, sub});
+  if (linha == mensagens_.end()) return {};
+  std::string texto = linha->second;
+  if (sub > 0) {
+    const auto cabeca = mensagens_.find({grupo, 0});
+    if (cabeca != mensagens_.end()) texto = cabeca->second + texto;
+  }
+  return RenderizaCampo(kCampoTextoLivre, texto);
+}
+
+std::int32_t tRenderizadorPost::decimal(std::int32_t id, std::string_view valor, std::string_view post) const {
+  if (const auto v = text::tryParseInt(text::trimRight(valor))) return *v;
+  if (log_)
+    log_(kRotina, "Valor decimal inválido no campo ["_cp + hexa(id) + "] = [" + std::string(valor) +
+                      "], lido como 0. Post [" + std::string(post) + "]");
+  return 0;
+}
+
+std::string tRenderizadorPost::Post2XML(std::string_view post) {
+  std::string saida;
+  saida.reserve(post.size() * 3 + 64);
+
+  std::string_view codigoEvento;
+  bool personalizado = false;
+  std::int32_t numeroLogistico = 0, terminal = 0, indicadorSolar = 0, idPersonalizado = 0, sistemaPersonalizado = 0;
+  std::int32_t posicaoInvalida = 0;
+  std::string complementoPersonalizado;
+  std::string_view latitude, longitude;
+  bool temPosicao = false;
+
+  std::size_t pos = 0;
+  CampoPost campo;
+  while (ProximoCampoPost(post, pos, campo)) {
+    const std::int32_t id = campo.id;
+    const std::string_view valor = campo.valor;
+    switch (id) {
+      case kCampoCodigo:
+        codigoEvento = valor;
+        personalizado = HexParaInt(valor).value_or(0) == kEventoPersonalizado;
+        break;
+      case kCampoNumeroLogistico: numeroLogistico = decimal(id, valor, post); break;
+      case kCampoTerminal: terminal = HexParaInt(valor).value_or(0); break;
+      case kCampoIndicadorSolar: indicadorSolar = decimal(id, valor, post); break;
+      case kCampoIdEvtPersonalizado: idPersonalizado = decimal(id, valor, post); break;
+      case kCampoSistemaPersonalizado: sistemaPersonalizado = decimal(id, valor, post); break;
+      default: break;
+    }
+
+    if (id == kCampoComplemento) {
+      if (personalizado) {
+        complementoPersonalizado = valor;
+        continue;
+      }
+      if (codigoEvento == "92") {
+        saida += "<Complemento>";
+        acrescentaEscapado(saida, valor);
+        saida += "</Complemento>";
+      }
+      if (detalhes.complementos)
+        saida += detalhes.complementos->ComplementoLogistico(numeroLogistico, valor, terminal, indicadorSolar);
+      continue;
+    }
+
+    switch (id) {
+      case kCampoMensagemPre: saida += ElementoMensagemPre(decimal(id, valor, post)); break;
+      case kCampoPosicao:
+        if (decimal(id, valor, post) == 1) temPosicao = true;
+        break;
+      case kCampoLatitude: latitude = valor; break;
+      case kCampoLongitude: longitude = valor; break;
+      case kCampoPosicaoInvalida: posicaoInvalida = decimal(id, valor, post); break;
+      default: break;
+    }
+    if (id == kCampoTextoLivre)
+      adicionaCampo(saida, id, DecodificaTextoLivre(valor));
+    else
+      adicionaCampo(saida, id, valor);
+  }
+
+  if (personalizado && detalhes.personalizados)
+    saida += detalhes.personalizados->Processa_Evt_Personalizado(idPersonalizado, sistemaPersonalizado,
+                                                                 std::move(complementoPersonalizado));
+  if (temPosicao && detalhes.localizacao)
+    saida += detalhes.localizacao->ElementoLocalizacao(posicaoInvalida, latitude, longitude);
+  return saida;
+}
+
+}  // namespace kvt::events
