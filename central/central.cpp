@@ -63,19 +63,30 @@ CentralFiles createCentral(const std::string& dirText, const CentralOptions& opt
   files.urlBase = "sqlite:" + files.base;
   files.urlSse = "sqlite:" + files.sse + ";Attach=dbZenthora:" + files.zenthora;
 
-  {
-    SqliteFile zenthora(files.zenthora), base(files.base), sse(files.sse);
-    SqliteFile* byName[] = {&zenthora, &base, &sse};
-    for (std::size_t i = 0; i < 3; ++i) {
-      openAsWal(*byName[i]);
-      byName[i]->exec("BEGIN");
-      loadSchema(*byName[i], kDatabases[i]);
+  try {
+    {
+      SqliteFile zenthora(files.zenthora), base(files.base), sse(files.sse);
+      SqliteFile* byName[] = {&zenthora, &base, &sse};
+      for (std::size_t i = 0; i < 3; ++i) {
+        openAsWal(*byName[i]);
+        byName[i]->exec("BEGIN");
+        loadSchema(*byName[i], kDatabases[i]);
+      }
+      addModule(base, options.nomeMr);
+      if (options.demo) loadDemo(zenthora, base, sse);
+      for (auto* file : byName) file->exec("COMMIT");
     }
-    addModule(base, options.nomeMr);
-    if (options.demo) loadDemo(zenthora, base, sse);
-    for (auto* file : byName) file->exec("COMMIT");
+    writeCentralIni(files, options);
+  } catch (...) {
+    // A half-built central would stop the next attempt without --force.
+    for (const char* name : kCentralFiles) {
+      try {
+        removeDatabaseFile(dir / name);
+      } catch (const std::exception&) {
+      }
+    }
+    throw;
   }
-  writeCentralIni(files, options);
   return files;
 }
 

@@ -91,6 +91,7 @@ INSERT INTO tRefer (Nome, Latitude, Longitude) VALUES
   ('Porto de Rio Grande', -32.0569, -52.0881),
   ('Posto Fiscal de Registro', -24.4875, -47.8436);
 UPDATE tRefresh SET Contador = 1 WHERE Tabela = 'tRefer';
+INSERT OR IGNORE INTO tRefresh (Tabela, Contador) VALUES ('tUsuarioVeiculo', 1), ('tVeiculo_INS', 1);
 
 -- Vehicle commands; ZETA 'S': may go by satellite.
 INSERT INTO tMensagem (CodMsg, Descricao, ZETA) VALUES

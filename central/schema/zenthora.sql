@@ -247,7 +247,7 @@ CREATE TABLE tRefresh (
   Tabela   TEXT PRIMARY KEY COLLATE NOCASE,
   Contador INTEGER NOT NULL DEFAULT 0
 );
-INSERT INTO tRefresh (Tabela, Contador) VALUES ('tRefer', 0), ('tUsuarioVeiculo', 0), ('tVeiculo_INS', 0);
+INSERT INTO tRefresh (Tabela, Contador) VALUES ('tRefer', 0);
 
 -- ---------------------------------------------------------------- messages
 

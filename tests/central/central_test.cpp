@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "central/central.h"
 #include "central/demo_data.h"
@@ -147,4 +148,27 @@ TEST(Central, RefusesAnExistingCentralUnlessToldToOverwrite) {
 
   createCentral(dir.path().string(), CentralOptions{.overwrite = true});
   EXPECT_EQ(sqliteShell(dir.file("zenthora.db"), "SELECT count(*) FROM tVeiculo"), "0");
+}
+
+TEST(Central, AFailedBuildLeavesNoCentralBehind) {
+  // The schema is read from the folder KVT_SOURCE_DIR names; a broken one
+  // fails the build, and the folder can be used again without overwriting.
+  kvt::test::TempDir source, dir;
+  std::filesystem::create_directories(source.path() / "central" / "schema");
+  kvt::test::writeFile((source.path() / "central" / "schema" / "base.sql").string(),
+                       "CREATE TABLE tModRas (ModCom INTEGER PRIMARY KEY, Descr TEXT, CCRO INTEGER);"
+                       "CREATE TABLE kvtProcedimento (Nome TEXT PRIMARY KEY, Parametros TEXT, Corpo TEXT);");
+  kvt::test::writeFile((source.path() / "central" / "schema" / "zenthora.sql").string(), "CREATE TABLE tVeiculo (;");
+  kvt::test::writeFile((source.path() / "central" / "schema" / "sse.sql").string(), "");
+  const char* previous = std::getenv("KVT_SOURCE_DIR");
+  const std::string saved = previous ? previous : "";
+  setenv("KVT_SOURCE_DIR", source.path().c_str(), 1);
+  EXPECT_THROW(createCentral(dir.path().string()), std::runtime_error);
+  if (previous)
+    setenv("KVT_SOURCE_DIR", saved.c_str(), 1);
+  else
+    unsetenv("KVT_SOURCE_DIR");
+
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_NO_THROW(createCentral(dir.path().string()));
 }
