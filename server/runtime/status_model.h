@@ -28,6 +28,8 @@ struct StatusModel {
   std::string dicaBandeja;
   std::string mnuBase = "Base: Desconectada";
   std::string lbAviso;
+  Cor corAviso = Cor::Preto;  // the telecommand processor shows its warnings in red
+  std::string lbcmdsent;      // TotalCmdEnviados
   HistoryList lberro;
 };
 

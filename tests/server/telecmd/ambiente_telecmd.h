@@ -1,0 +1,80 @@
+#pragma once
+
+// The telecommand processor wired as the server wires it: a fresh embedded
+// central in a temporary folder, its KORVATEL.INI read by the runtime, the log
+// files in the same folder, a manual clock and a socket client link.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "central/central.h"
+#include "platform/clock/clock.h"
+#include "platform/db/db.h"
+#include "platform/ini/ini_file.h"
+#include "platform/text/regional.h"
+#include "server/runtime/configuracao.h"
+#include "server/runtime/estado_servidor.h"
+#include "server/runtime/log_files.h"
+#include "server/runtime/status_model.h"
+#include "server/telecmd/permissao_central.h"
+#include "server/telecmd/resposta_erro.h"
+#include "server/telecmd/tele_cmd.h"
+#include "tests/server/telecmd/canal_sockets.h"
+#include "tests/support/temp_dir.h"
+
+namespace kvt::test {
+
+// The clock's "now" as every reply and list line shows it.
+inline constexpr const char* kAgora = "02/01/2024 03:04:05";
+
+struct AmbienteTeleCmd {
+  TempDir dir;
+  clk::ManualClock relogio{0, {2024, 1, 2, 3, 4, 5, 0}};
+  clk::ScopedClock escopoRelogio{relogio};
+  central::CentralFiles central;
+  std::unique_ptr<db::Connection> dbZenthora;
+  runtime::tConfiguracao cfg;
+  runtime::EstadoServidor estado;
+  runtime::StatusModel status;
+  std::unique_ptr<runtime::LogFiles> logs;
+  CanalSockets canal;
+  std::unique_ptr<telecmd::RespostaStatusErro> respostas;
+  std::unique_ptr<telecmd::tPermissaoCentral> permissao;
+  std::unique_ptr<telecmd::tTeleCmd> teleCmd;
+
+  // `telecmd` replaces the TELECMD key of the central's KORVATEL.INI.
+  explicit AmbienteTeleCmd(const std::string& telecmd = "-1,-2,-27,-33,1,92,106,130") {
+    text::setRegional({});
+    central = central::createCentral(dir.file("central"));
+    ini::IniFile ini(central.ini);
+    ini.writeString("KORVATEL", "TELECMD", telecmd);
+    ini.reload();
+    runtime::LeChavesLog(ini, cfg);
+    runtime::LeChavesKorvatel(ini, cfg);
+    runtime::LeChavesControle(ini, cfg);
+    dbZenthora = db::Connection::open(central.urlZenthora);
+    logs = std::make_unique<runtime::LogFiles>(cfg.log, central.ini, status.lberro, dir.path().string());
+    respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
+    permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
+    teleCmd = std::make_unique<telecmd::tTeleCmd>(
+        telecmd::tTeleCmd::Dependencias{canal, cfg, estado, status, *logs, *dbZenthora, *respostas, *permissao});
+  }
+
+  // The log file's text.
+  std::string log() const { return readFile(dir.file("KORVATEL01.log")); }
+
+  // Sends a document as the given client sent it.
+  void envia(int cliente, const std::string& xml) { teleCmd->ExecutaTeleCmd(xml, canal.ip(cliente), canal.porta(cliente)); }
+
+  void executa(const std::string& sql) {
+    db::Statement st(*dbZenthora, sql);
+    st.execute();
+  }
+};
+
+// A reply document as it reaches the clients.
+inline std::string documento(const std::string& corpo) { return "<?xml version=\"1.0\" ?>  <TeleEvento> " + corpo + " </TeleEvento>"; }
+
+}  // namespace kvt::test
