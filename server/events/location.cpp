@@ -1,6 +1,5 @@
 #include "server/events/location.h"
 
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "platform/text/regional.h"
 #include "server/events/complement_hex.h"
 #include "server/events/debug_output.h"
+#include "server/events/post_xml.h"
 
 namespace kvt::events {
 
@@ -27,45 +27,17 @@ constexpr double kLimiteMaximo = -2147483648.0;
 
 common::Retangulo regiaoVazia() { return {kLimiteMinimo, kLimiteMaximo, kLimiteMinimo, kLimiteMaximo}; }
 
-// The accent and symbol fold of event texts.
-std::array<char, 256> tabelaDobra() {
-  std::array<char, 256> tabela{};
-  for (int i = 0; i < 256; ++i) tabela[static_cast<std::size_t>(i)] = static_cast<char>(i);
-  const auto troca = [&tabela](const std::string& de, char para) {
-    for (char c : de) tabela[static_cast<unsigned char>(c)] = para;
-  };
-  troca("&", 'e');
-  troca("ÁÀÃÂÄ"_cp, 'A');
-  troca("áàãâä"_cp, 'a');
-  troca("ÉÈÊË"_cp, 'E');
-  troca("éèêë"_cp, 'e');
-  troca("ÍÌÎÏ"_cp, 'I');
-  troca("íìîï"_cp, 'i');
-  troca("ÓÕÒÔÖ"_cp, 'O');
-  troca("óòõôö"_cp, 'o');
-  troca("ÚÙÛÜ"_cp, 'U');
-  troca("úùûü"_cp, 'u');
-  troca("Ç"_cp, 'C');
-  troca("ç"_cp, 'c');
-  troca("Ñ"_cp, 'N');
-  troca("ñ"_cp, 'n');
-  troca("¹²³£¢¬§ªº°~´`¨'"_cp, ' ');
-  return tabela;
-}
-
-// Folded, and a "<" of a place's name kept from opening a tag.
+// Folded like every event text; a "<" of a place's name must not open a tag.
 std::string textoLocalizacao(std::string_view texto) {
-  static const std::array<char, 256> tabela = tabelaDobra();
-  std::string saida;
-  saida.reserve(texto.size());
+  std::string escapado;
+  escapado.reserve(texto.size());
   for (char c : texto) {
-    const char dobrado = tabela[static_cast<unsigned char>(c)];
-    if (dobrado == '<')
-      saida += "&lt;";
+    if (c == '<')
+      escapado += "&lt;";
     else
-      saida += dobrado;
+      escapado += c;
   }
-  return saida;
+  return LimpaTextoEvento(escapado);
 }
 
 std::optional<std::int32_t> inteiroEm(std::string_view texto, int primeiro, int ultimo) {
