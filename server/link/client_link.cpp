@@ -1,0 +1,517 @@
+#include "server/link/client_link.h"
+
+#include <QTcpSocket>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+
+#include "platform/clock/clock.h"
+#include "platform/ini/ini_file.h"
+#include "platform/text/ascii_case.h"
+#include "platform/text/cp1252.h"
+#include "platform/text/date_time.h"
+
+namespace kvt::link {
+
+using namespace text::literals;
+
+namespace {
+
+constexpr const char* kRotinaListen = "TFPrincipal.SSocketListen";
+constexpr const char* kRotinaConnect = "TFPrincipal.SSocketClientConnect";
+constexpr const char* kRotinaDisconnect = "TFPrincipal.SSocketClientDisconnect";
+constexpr const char* kRotinaRead = "TFPrincipal.SSocketClientRead";
+constexpr const char* kRotinaError = "TFPrincipal.SSocketClientError";
+constexpr const char* kRotinaEsvazia = "TFPrincipal.Esvazia_Buffer_Envio";
+constexpr const char* kControle = "CONTROLE";
+
+// The socket layer's codes for a connection aborted on this side and one
+// reset by the peer.
+constexpr int kConexaoAbortada = 10053;
+constexpr int kConexaoFechada = 10054;
+
+std::string enderecoPonto(const QHostAddress& endereco) {
+  bool ipv4 = false;
+  const quint32 v4 = endereco.toIPv4Address(&ipv4);
+  return (ipv4 ? QHostAddress(v4) : endereco).toString().toStdString();
+}
+
+std::uint32_t decorrido(std::uint32_t desde) { return clk::ticksBetween(desde, clk::tickCount()); }
+
+}  // namespace
+
+struct LinkClientes::Conexao {
+  QTcpSocket* socket = nullptr;
+  qintptr descritor = -1;
+  std::string ip;
+  std::int32_t porta = 0;
+  CortadorTelecomando recepcao;
+  bool esperando = false;  // an incomplete document waits for its closing tag
+  std::uint32_t inicioEspera = 0;
+  bool encerrada = false;
+  std::string retida;  // direct writes held back while this client is midway through a flush
+};
+
+LinkClientes::LinkClientes(runtime::tConfiguracao& cfg, runtime::EstadoServidor& estado, runtime::LogFiles& logs,
+                           OpcoesLink opcoes, QObject* parent)
+    : QObject(parent),
+      cfg_(cfg),
+      estado_(estado),
+      logs_(logs),
+      opcoes_(std::move(opcoes)),
+      buffer_(opcoes_.pastaBuffer, logs),
+      estatistica_(cfg, logs, modelo_) {
+  tmrBuffer_.setInterval(std::max(0, cfg_.TIMER_BUFFER) * 1000);
+  tmrTentativa_.setSingleShot(true);
+  tmrEsperaXML_.setSingleShot(true);
+  connect(&servidor_, &QTcpServer::newConnection, this, [this] { novasConexoes(); });
+  connect(&tmrBuffer_, &QTimer::timeout, this, [this] { guarda([this] { tmrBufferTimer(); }); });
+  connect(&tmrTentativa_, &QTimer::timeout, this, [this] { guarda([this] { tmrTentativaEnvioTimer(); }); });
+  connect(&tmrEsperaXML_, &QTimer::timeout, this, [this] { guarda([this] { tmrEsperaXMLTimer(); }); });
+}
+
+LinkClientes::~LinkClientes() {
+  tmrBuffer_.stop();
+  tmrTentativa_.stop();
+  tmrEsperaXML_.stop();
+  for (auto& c : conexoes_) {
+    c->encerrada = true;
+    QObject::disconnect(c->socket, nullptr, this, nullptr);
+    c->socket->abort();
+    delete c->socket;
+  }
+  conexoes_.clear();
+  servidor_.close();
+}
+
+void LinkClientes::guarda(const std::function<void()>& f) {
+  if (opcoes_.guarda)
+    opcoes_.guarda(f);
+  else
+    f();
+}
+
+// ---------------------------------------------------------------- listening
+
+bool LinkClientes::Ativa(const QHostAddress& endereco, quint16 porta) {
+  if (servidor_.isListening()) return true;
+  if (!servidor_.listen(endereco, porta)) return false;
+  SSocketListen();
+  return true;
+}
+
+void LinkClientes::SSocketListen() {
+  logs_.log(kRotinaListen, "O servidor TCP do Korvatel está ativo"_cp);
+  modelo_.stStatusServer = {"Ativo desde " + text::dateTimeToStr(clk::now()), runtime::StatusModel::Cor::Verde,
+                            runtime::StatusModel::Cor::Preto};
+}
+
+void LinkClientes::novasConexoes() {
+  while (QTcpSocket* socket = servidor_.nextPendingConnection())
+    guarda([this, socket] { SSocketClientConnect(socket); });
+}
+
+void LinkClientes::SSocketClientConnect(QTcpSocket* socket) {
+  const std::string ip = enderecoPonto(socket->peerAddress());
+  const std::int32_t porta = socket->peerPort();
+  if (clientes_.Cheia()) {
+    // The table has room for ten clients; one more is turned away.
+    socket->abort();
+    socket->deleteLater();
+    logs_.log(kRotinaConnect,
+              "Cliente IP " + ip + " Porta " + std::to_string(porta) + " recusado: limite de " +
+                  std::to_string(TabelaClientes::kMaxClientes) + " clientes conectados atingido",
+              true, true);
+    return;
+  }
+
+  auto c = std::make_shared<Conexao>();
+  c->socket = socket;
+  c->descritor = socket->socketDescriptor();
+  c->ip = ip;
+  c->porta = porta;
+  conexoes_.push_back(c);
+
+  std::weak_ptr<Conexao> fraca = c;
+  connect(socket, &QTcpSocket::readyRead, this, [this, fraca] {
+    guarda([&] {
+      if (auto c = fraca.lock()) SSocketClientRead(*c);
+    });
+  });
+  connect(socket, &QTcpSocket::disconnected, this, [this, fraca] {
+    guarda([&] {
+      if (auto c = fraca.lock()) SSocketClientDisconnect(c);
+    });
+  });
+  connect(socket, &QTcpSocket::errorOccurred, this, [this, fraca](QAbstractSocket::SocketError erro) {
+    // A peer that closes or resets the connection ends it through the
+    // disconnect event; every other error is reported.
+    if (erro == QAbstractSocket::RemoteHostClosedError) return;
+    guarda([&] {
+      if (auto c = fraca.lock()) SSocketClientError(*c, 0);
+    });
+  });
+
+  logs_.log(kRotinaConnect, "Cliente IP " + ip + " Porta " + std::to_string(porta) + " conectado");
+  clientes_.Inclui(ip, porta, cfg_.SolicitaLogin);
+  AtualizaArvoreClientes();
+}
+
+void LinkClientes::SSocketClientDisconnect(const ConexaoPtr& c) {
+  if (c->encerrada) return;
+  // Bytes that arrived just before the end are still cut into documents.
+  std::exception_ptr erro;
+  if (c->socket->bytesAvailable() > 0) {
+    try {
+      SSocketClientRead(*c);
+    } catch (...) {
+      erro = std::current_exception();
+    }
+  }
+  c->encerrada = true;
+  c->esperando = false;
+  conexoes_.erase(std::remove(conexoes_.begin(), conexoes_.end(), c), conexoes_.end());
+  QObject::disconnect(c->socket, nullptr, this, nullptr);
+  c->socket->deleteLater();
+
+  if (clientes_.Remove(c->ip, c->porta) && clientes_.NumClientes() == 0) estado_.IdUsuarioLogado = -1;
+  logs_.log(kRotinaDisconnect, "Cliente [" + c->ip + ":" + std::to_string(c->porta) + "] desconectado com sucesso");
+  AtualizaArvoreClientes();
+  armaEsperaXML();
+  if (erro) std::rethrow_exception(erro);
+}
+
+void LinkClientes::SSocketClientError(Conexao& c, int codigo) {
+  std::string texto;
+  if (codigo == kConexaoAbortada) texto = "Cliente abortou a conexão"_cp;
+  if (codigo == kConexaoFechada) texto = "Conexão fechada"_cp;
+  logs_.log(kRotinaError,
+            "Erro ao enviar XML para o Cliente IP:" + c.ip + " Porta:" + std::to_string(c.porta) + ", " + texto, true,
+            true);
+  // The error is absorbed here. A running flush keeps EnviandoBuffer: it ends
+  // by itself, and a second flush must not start over it.
+  if (!envio_.ativo) estado_.EnviandoBuffer = false;
+}
+
+void LinkClientes::fechaConexao(const ConexaoPtr& c) {
+  if (c->encerrada) return;
+  c->socket->abort();  // normally reports the disconnect at once
+  if (!c->encerrada) SSocketClientDisconnect(c);
+}
+
+// ------------------------------------------------------------------ framing
+
+void LinkClientes::SSocketClientRead(Conexao& c) {
+  if (c.encerrada) return;
+  if (!c.esperando) c.inicioEspera = clk::tickCount();
+  const QByteArray dados = c.socket->readAll();
+  c.recepcao.Acrescenta(std::string_view(dados.constData(), static_cast<std::size_t>(dados.size())));
+  if (c.recepcao.Vazio()) {
+    c.esperando = false;
+  } else if (c.recepcao.TemDocumento()) {
+    finalizaEspera(c, true);
+  } else if (decorrido(c.inicioEspera) >= kEsperaXMLMs) {
+    finalizaEspera(c, false);
+  } else {
+    c.esperando = true;
+    const std::size_t limite =
+        cfg_.Tam_Max_XML_Recebido > 0 ? static_cast<std::size_t>(cfg_.Tam_Max_XML_Recebido) : 1048576u;
+    if (c.recepcao.Tamanho() > limite) {
+      // A document that never ends must not grow without bound.
+      c.esperando = false;
+      const std::string descartado = c.recepcao.Descarta();
+      logs_.log(kRotinaRead,
+                "XML incompleto do Cliente [" + c.ip + ":" + std::to_string(c.porta) + "] descartado: " +
+                    std::to_string(descartado.size()) + " bytes sem </telecomando> (limite " +
+                    std::to_string(limite) + ")\r\n" + descartado,
+                true, false);
+    }
+  }
+  armaEsperaXML();
+}
+
+void LinkClientes::finalizaEspera(Conexao& c, bool encontrado) {
+  c.esperando = false;
+  const std::string cliente = "[" + c.ip + ":" + std::to_string(c.porta) + "]";
+  if (cfg_.LogaXMLRecebido == 1) {
+    logs_.log(kRotinaRead, encontrado ? "Espera finalizada, foi encontrado </telecomando>" : "Espera finalizada por tempo");
+    logs_.log(kRotinaRead, "XML Recebido do Cliente " + cliente + "\r\n" + std::string(c.recepcao.Texto()));
+  }
+  const std::string ip = c.ip;
+  const std::int32_t porta = c.porta;
+  while (auto documento = c.recepcao.ProximoDocumento()) {
+    logs_.log(kRotinaRead, "Tratando XML=" + *documento);
+    if (opcoes_.insereComando) opcoes_.insereComando(*documento, ip, porta);
+  }
+}
+
+void LinkClientes::armaEsperaXML() {
+  std::uint32_t menor = kEsperaXMLMs + 1;
+  for (const auto& c : conexoes_) {
+    if (!c->esperando) continue;
+    const std::uint32_t passou = decorrido(c->inicioEspera);
+    menor = std::min(menor, passou >= kEsperaXMLMs ? 0u : kEsperaXMLMs - passou);
+  }
+  if (menor > kEsperaXMLMs)
+    tmrEsperaXML_.stop();
+  else
+    tmrEsperaXML_.start(static_cast<int>(menor));
+}
+
+void LinkClientes::tmrEsperaXMLTimer() {
+  const auto conexoes = conexoes_;  // a handler below may change the list
+  for (const auto& c : conexoes)
+    if (!c->encerrada && c->esperando && decorrido(c->inicioEspera) >= kEsperaXMLMs) finalizaEspera(*c, false);
+  armaEsperaXML();
+}
+
+// ----------------------------------------------------------- client table
+
+void LinkClientes::AtualizaArvoreClientes() { modelo_.ClientesTreeView = clientes_.Arvore(); }
+
+telecmd::CanalClientes::Cliente LinkClientes::LocalizaCliente(const std::string& ip, int porta) const {
+  Cliente cliente;
+  const int pos = clientes_.LocalizaCliente(ip, porta);
+  if (pos < 0) return cliente;
+  const TClientes& r = clientes_[pos];
+  cliente.encontrado = true;
+  cliente.Comunica = r.Comunica;
+  cliente.IdUsuario = r.IdUsuario;
+  cliente.Operador = r.Operador;
+  return cliente;
+}
+
+void LinkClientes::RegistraLogin(const std::string& ip, int porta, std::int32_t idUsuario, const std::string& operador) {
+  const int pos = clientes_.LocalizaCliente(ip, porta);
+  if (pos < 0) return;
+  clientes_[pos].Comunica = "Sim";
+  clientes_[pos].IdUsuario = idUsuario;
+  clientes_[pos].Operador = operador;
+  AtualizaArvoreClientes();
+}
+
+// ------------------------------------------------------------ direct writes
+
+void LinkClientes::escreveDireto(Conexao& c, const std::string& bytes) {
+  if (c.encerrada || bytes.empty()) return;
+  // Through the socket's own queue: what the peer cannot take at once is sent
+  // as it drains, and a flush waits for that queue before its own bytes.
+  c.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  c.socket->flush();
+}
+
+void LinkClientes::EscreveEmTodasConexoes(const std::string& documento) {
+  const auto conexoes = conexoes_;
+  for (const auto& c : conexoes) {
+    if (envio_.ativo && envio_.atual == c && envio_.enviado > 0 && envio_.enviado < envio_.tamanho)
+      c->retida += documento;  // never inside a document of the flush
+    else
+      escreveDireto(*c, documento);
+  }
+}
+
+// ---------------------------------------------------------- outbound buffer
+
+void LinkClientes::mostraTamBuf() { modelo_.lbTamBuf = std::to_string(buffer_.TamBufferEnvio()); }
+
+void LinkClientes::HabilitaTmrBuffer() { tmrBuffer_.start(); }
+
+void LinkClientes::Enfileira_XML_Envio(const std::string& corpo) { enfileira(EnvelopaTeleEvento(corpo)); }
+
+void LinkClientes::Enfileira_Post_Envio(const std::string& post) {
+  if (!opcoes_.post2xml) throw std::logic_error("Enfileira_Post_Envio: no event renderer");
+  enfileira(EnvelopaTeleEvento(opcoes_.post2xml(post)));
+}
+
+void LinkClientes::enfileira(const std::string& documento) {
+  if (conexoes_.empty()) return;
+  ++estado_.EvtNoBuffer;
+  mostraTamBuf();
+  tmrBuffer_.start();
+  const std::size_t limiteCalculado =
+      static_cast<std::size_t>(std::max<std::int32_t>(0, estatistica_.LimBufCalculado()));
+  const std::size_t limite = std::min(limiteCalculado, BufferEnvio::kCapacidade);
+  if (!envio_.ativo && buffer_.Conteudo().size() + documento.size() > limite) {
+    if (Esvazia_Buffer_Envio() == ResultadoEnvio::Falhou) return;  // the document goes with the buffer
+  }
+  buffer_.Incrementa_Buffer_Char_Envio(documento);
+  mostraTamBuf();
+}
+
+void LinkClientes::tmrBufferTimer() {
+  if (!envio_.ativo) Esvazia_Buffer_Envio();
+}
+
+ResultadoEnvio LinkClientes::Esvazia_Buffer_Envio() {
+  if (envio_.ativo) return ResultadoEnvio::EmAndamento;
+  buffer_.LimpaBufferEnvio();
+  if (buffer_.TamBufferEnvio() <= 0) return ResultadoEnvio::Entregue;
+
+  estado_.EnviandoBuffer = true;
+  envio_ = Envio{};
+  envio_.ativo = true;
+  envio_.tamanho = buffer_.Conteudo().size();
+  envio_.documentos = estado_.EvtNoBuffer;
+  envio_.posicoes = conexoes_.size();
+  mostraTamBuf();
+  logs_.log(kRotinaEsvazia,
+            "KVT inicia envio de XML para Clientes conectados [" + std::to_string(conexoes_.size()) + "]");
+  return prossegue();
+}
+
+void LinkClientes::tmrTentativaEnvioTimer() {
+  if (!envio_.ativo || !envio_.atual) return;
+  tmrTentativa_.stop();
+  prossegue();
+}
+
+long LinkClientes::enviaResto(const ConexaoPtr& c) {
+  // Bytes written directly to this client go out first, whole.
+  if (c->socket->bytesToWrite() > 0) {
+    c->socket->flush();
+    if (c->socket->bytesToWrite() > 0) return -1;
+  }
+  const char* dados = buffer_.Conteudo().data() + envio_.enviado;
+  const std::size_t resto = envio_.tamanho - envio_.enviado;
+  for (;;) {
+    const ssize_t aceitos = ::send(static_cast<int>(c->descritor), dados, resto, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (aceitos >= 0) return static_cast<long>(aceitos);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    const int codigo = errno == ECONNABORTED ? kConexaoAbortada : kConexaoFechada;
+    SSocketClientError(*c, codigo);
+    fechaConexao(c);
+    return -1;
+  }
+}
+
+ResultadoEnvio LinkClientes::prossegue() {
+  try {
+    for (;;) {
+      Envio& e = envio_;
+      if (!e.atual) {
+        if (e.falhou || e.posicao >= e.posicoes) return conclui();
+        if (e.posicao >= conexoes_.size()) abandonaPorListaAlterada(e.posicao);
+        ConexaoPtr c = conexoes_[e.posicao];
+        const int pos = clientes_.LocalizaCliente(c->ip, c->porta);
+        if (pos < 0 || text::upperAscii(clientes_[pos].Comunica) != "SIM") {
+          ++e.posicao;
+          continue;
+        }
+        e.atendeu = true;
+        e.atual = c;
+        e.tentativa = 1;
+        e.enviado = 0;
+        e.inicio = clk::tickCount();
+      }
+
+      const ConexaoPtr c = e.atual;
+      while (decorrido(e.inicio) < static_cast<std::uint32_t>(std::max(0, cfg_.TIMEOUT)) && !conexoes_.empty() &&
+             e.enviado != e.tamanho && !c->encerrada) {
+        logs_.log(kRotinaEsvazia, "Enviando");
+        const long aceitos = enviaResto(c);
+        if (aceitos > 0) e.enviado += static_cast<std::size_t>(aceitos);
+        const std::int32_t tentativa = e.tentativa;
+        if (!conexoes_.empty()) {
+          const int pos = clientes_.LocalizaCliente(c->ip, c->porta);
+          if (pos > 0) clientes_[pos].Tentativas = tentativa;
+        }
+        ++e.tentativa;
+        if (aceitos <= 0 && !c->encerrada) {
+          tmrTentativa_.start(std::min(tentativa * 100, 1000));
+          return ResultadoEnvio::EmAndamento;
+        }
+      }
+
+      if (e.enviado != e.tamanho && decorrido(e.inicio) >= static_cast<std::uint32_t>(std::max(0, cfg_.TIMEOUT))) {
+        logs_.log(kRotinaEsvazia,
+                  "Timeout (" + std::to_string(cfg_.TIMEOUT / 1000) + " seg) para envio de buffer. Cliente IP " +
+                      c->ip + " Porta " + std::to_string(c->porta) + ". Cliente desconectado pelo KVT",
+                  true, true);
+        fechaConexao(c);
+        logs_.log(kRotinaEsvazia, "Buffer: " + buffer_.Conteudo().substr(0, e.tamanho), true, false);
+      }
+      if (e.enviado != e.tamanho) {
+        e.falhou = true;
+      } else {
+        bytesEnviados_ += static_cast<std::int64_t>(e.tamanho);
+        modelo_.lbBytes_Enviados = std::to_string(bytesEnviados_);
+        if (!conexoes_.empty()) {
+          const int pos = clientes_.LocalizaCliente(c->ip, c->porta);
+          if (pos > 0) clientes_[pos].TentativasAcumuladas += e.tentativa;
+        }
+      }
+      if (!c->retida.empty()) {
+        const std::string retida = std::move(c->retida);
+        c->retida.clear();
+        escreveDireto(*c, retida);
+      }
+      e.atual.reset();
+      ++e.posicao;
+    }
+  } catch (...) {
+    // Whatever went wrong, the flush is over and a later one may run.
+    if (envio_.ativo) {
+      tmrTentativa_.stop();
+      envio_ = Envio{};
+      estado_.EnviandoBuffer = false;
+    }
+    throw;
+  }
+}
+
+void LinkClientes::releEnviosDoIni() {
+  const ini::IniFile ini(opcoes_.iniPath);
+  estado_.UltimoNumSeqProcessado = ini.readInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO", 0);
+  estado_.UltimoNumSeqProcessadoCtrl = ini.readInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0);
+}
+
+ResultadoEnvio LinkClientes::conclui() {
+  const bool entregue = !envio_.falhou && envio_.atendeu;
+  const std::size_t tamanho = envio_.tamanho;
+  const std::int32_t documentos = envio_.documentos;
+  envio_ = Envio{};
+  if (!entregue) {
+    releEnviosDoIni();
+    // Documents queued while it ran went to the disk mirror too; they are
+    // discarded with the rest, so the mirror goes as well.
+    const bool haviaMais = buffer_.Conteudo().size() > tamanho;
+    buffer_.Esvazia();
+    if (haviaMais) buffer_.LimpaBufferEnvio();
+    estado_.EvtNoBuffer = 0;
+  } else {
+    estado_.TotalEvtEnviados += documentos;
+    ini::IniFile ini(opcoes_.iniPath);
+    ini.writeInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO", estado_.UltimoNumSeqProcessado);
+    ini.writeInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", estado_.UltimoNumSeqProcessadoCtrl);
+    modelo_.lbevtsent = std::to_string(estado_.TotalEvtEnviados);
+    estatistica_.ContaEnvioBemSucedido(clientes_);
+    // What was queued meanwhile stays for the next flush, as it stays in the mirror.
+    buffer_.DescartaInicio(tamanho);
+    estado_.EvtNoBuffer = std::max(0, estado_.EvtNoBuffer - documentos);
+  }
+  estado_.EnviandoBuffer = false;
+  mostraTamBuf();
+  AtualizaArvoreClientes();
+  if (buffer_.TamBufferEnvio() > 0) tmrBuffer_.start();
+  emit envioTerminado(entregue);
+  return entregue ? ResultadoEnvio::Entregue : ResultadoEnvio::Falhou;
+}
+
+void LinkClientes::abandonaPorListaAlterada(std::size_t posicao) {
+  // The buffer keeps its content for the next flush; the positions go back to
+  // what was last delivered. The application's handler logs the outcome.
+  tmrTentativa_.stop();
+  envio_ = Envio{};
+  estado_.EnviandoBuffer = false;
+  releEnviosDoIni();
+  estado_.EvtNoBuffer = 0;
+  mostraTamBuf();
+  emit envioTerminado(false);
+  throw ListaClientesAlterada(posicao);
+}
+
+}  // namespace kvt::link

@@ -1,0 +1,187 @@
+#pragma once
+
+// The client link: the listening socket and its connections, the client
+// table, the cutting of received bytes into telecomando documents, and the
+// single outbound buffer that is flushed to every authorised client.
+//
+// Everything runs on the main thread. Nothing waits in a nested event loop:
+// the wait for the rest of an incomplete document and the pauses between send
+// attempts of a flush are state plus a single-shot timer, and their handlers
+// are plain member functions (tests call them). Every slot runs inside the
+// guard the owner gives, which routes exceptions to the application's handler.
+//
+//   LinkClientes link(cfg, estado, logs, {.iniPath = ini, .pastaBuffer = ".", .guarda = guard,
+//                                         .insereComando = [&](auto& d, auto& ip, int p) { fila.InsereComandoBanco(d, ip, p); },
+//                                         .post2xml = renderer});
+//   link.LeBufferEnvio();              // start-up: what the last run left on disk
+//   link.Ativa(QHostAddress::AnyIPv4, cfg.KORVATEL_PORT);
+//   link.HabilitaTmrBuffer();
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "server/link/channel_statistics.h"
+#include "server/link/client_table.h"
+#include "server/link/framing.h"
+#include "server/link/link_status.h"
+#include "server/link/outbound_buffer.h"
+#include "server/runtime/configuracao.h"
+#include "server/runtime/estado_servidor.h"
+#include "server/runtime/log_files.h"
+#include "server/telecmd/canal_clientes.h"
+
+class QTcpSocket;
+
+namespace kvt::link {
+
+// Raised when a flush reaches a position past the current list of connections
+// (a client left while the flush waited). Its message holds "List index", by
+// which the application's handler recognises it and carries on.
+class ListaClientesAlterada : public std::out_of_range {
+ public:
+  explicit ListaClientesAlterada(std::size_t posicao)
+      : std::out_of_range("List index out of bounds (" + std::to_string(posicao) + ")") {}
+};
+
+enum class ResultadoEnvio {
+  Entregue,     // every authorised client took the buffer, or there was nothing to send
+  Falhou,       // nobody authorised, a time-out or a failed send: the buffer was discarded
+  EmAndamento,  // the flush waits for a client; envioTerminado tells the outcome
+};
+
+using Guarda = std::function<void(const std::function<void()>&)>;
+using InsereComando = std::function<void(const std::string& documento, const std::string& ip, std::int32_t porta)>;
+using RenderizaPost = std::function<std::string(const std::string& post)>;
+
+struct OpcoesLink {
+  std::string iniPath;            // KORVATEL.INI: both ULTIMO_NUM_SEQ keys are written and re-read there
+  std::string pastaBuffer = ".";  // folder of BufferEnvio.txt
+  Guarda guarda;                  // runs every timer and socket slot
+  InsereComando insereComando;    // each complete document, with its connection's address and port
+  RenderizaPost post2xml;         // renders an event record for Enfileira_Post_Envio
+};
+
+class LinkClientes : public QObject, public telecmd::CanalClientes {
+  Q_OBJECT
+
+ public:
+  static constexpr std::uint32_t kEsperaXMLMs = 10000;
+
+  LinkClientes(runtime::tConfiguracao& cfg, runtime::EstadoServidor& estado, runtime::LogFiles& logs,
+               OpcoesLink opcoes, QObject* parent = nullptr);
+  ~LinkClientes() override;
+  LinkClientes(const LinkClientes&) = delete;
+  LinkClientes& operator=(const LinkClientes&) = delete;
+
+  // Starts listening (no effect when already listening); false when the port
+  // cannot be opened.
+  bool Ativa(const QHostAddress& endereco, quint16 porta);
+  bool Escutando() const { return servidor_.isListening(); }
+  quint16 PortaEscuta() const { return servidor_.serverPort(); }
+
+  // tmrBuffer: interval TIMER_BUFFER seconds, restarted by every queued document.
+  void HabilitaTmrBuffer();
+  const QTimer& TmrBuffer() const { return tmrBuffer_; }
+
+  // Timer handlers.
+  void tmrBufferTimer();          // timed flush, when none is running
+  void tmrTentativaEnvioTimer();  // next send attempt of the running flush
+  void tmrEsperaXMLTimer();       // ends the 10 s waits for incomplete documents
+
+  // Queue a reply body / an event record for every authorised client.
+  void Enfileira_XML_Envio(const std::string& corpo) override;
+  void Enfileira_Post_Envio(const std::string& post);
+  ResultadoEnvio Esvazia_Buffer_Envio();
+  bool EnvioEmAndamento() const { return envio_.ativo; }
+  // Start-up: restores the buffer from its disk mirror.
+  void LeBufferEnvio() { buffer_.LeBufferEnvio(); mostraTamBuf(); }
+
+  void AtualizaArvoreClientes();
+
+  // What the telecommand processor uses.
+  Cliente LocalizaCliente(const std::string& ip, int porta) const override;
+  void RegistraLogin(const std::string& ip, int porta, std::int32_t idUsuario, const std::string& operador) override;
+  int NumClientes() const override { return clientes_.NumClientes(); }
+  void EscreveEmTodasConexoes(const std::string& documento) override;
+
+  TabelaClientes& Clientes() { return clientes_; }
+  const TabelaClientes& Clientes() const { return clientes_; }
+  const ModeloLink& Modelo() const { return modelo_; }
+  EstatisticaCanal& Estatistica() { return estatistica_; }
+  const BufferEnvio& Buffer() const { return buffer_; }
+  int NumConexoes() const { return static_cast<int>(conexoes_.size()); }
+  std::int64_t BytesEnviados() const { return bytesEnviados_; }
+
+ signals:
+  // A flush ended (not emitted for one that found nothing to send).
+  void envioTerminado(bool entregue);
+
+ private:
+  struct Conexao;
+  using ConexaoPtr = std::shared_ptr<Conexao>;
+
+  void novasConexoes();
+  void SSocketListen();
+  void SSocketClientConnect(QTcpSocket* socket);
+  void SSocketClientDisconnect(const ConexaoPtr& c);
+  void SSocketClientRead(Conexao& c);
+  void SSocketClientError(Conexao& c, int codigo);
+
+  void finalizaEspera(Conexao& c, bool encontrado);
+  void armaEsperaXML();
+  void fechaConexao(const ConexaoPtr& c);
+  void escreveDireto(Conexao& c, const std::string& bytes);
+
+  void enfileira(const std::string& documento);
+  ResultadoEnvio prossegue();
+  ResultadoEnvio conclui();
+  [[noreturn]] void abandonaPorListaAlterada(std::size_t posicao);
+  // Offers the unsent rest of the flush to the client being served: bytes taken, or -1.
+  long enviaResto(const ConexaoPtr& c);
+  void releEnviosDoIni();
+  void mostraTamBuf();
+  void guarda(const std::function<void()>& f);
+
+  runtime::tConfiguracao& cfg_;
+  runtime::EstadoServidor& estado_;
+  runtime::LogFiles& logs_;
+  OpcoesLink opcoes_;
+
+  QTcpServer servidor_;
+  QTimer tmrBuffer_;
+  QTimer tmrTentativa_;
+  QTimer tmrEsperaXML_;
+
+  std::vector<ConexaoPtr> conexoes_;  // open connections, in the order they came
+  TabelaClientes clientes_;
+  ModeloLink modelo_;
+  BufferEnvio buffer_;
+  EstatisticaCanal estatistica_;
+  std::int64_t bytesEnviados_ = 0;
+
+  // The running flush.
+  struct Envio {
+    bool ativo = false;
+    std::size_t tamanho = 0;    // bytes this flush delivers (documents queued meanwhile wait for the next)
+    std::int32_t documentos = 0;
+    std::size_t posicoes = 0;   // connections open when it began
+    std::size_t posicao = 0;    // the one being served or next
+    ConexaoPtr atual;           // being served
+    std::int32_t tentativa = 0;
+    std::size_t enviado = 0;
+    std::uint32_t inicio = 0;
+    bool falhou = false;
+    bool atendeu = false;
+  } envio_;
+};
+
+}  // namespace kvt::link
