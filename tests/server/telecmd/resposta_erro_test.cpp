@@ -72,10 +72,14 @@ const Caso kCasos[] = {
 
 }  // namespace
 
-TEST(CorposStatusErro, ExactBytesOfBothBuilders) {
-  for (const Caso& c : kCasos) {
-    EXPECT_EQ(telecmd::CorpoRetornaErroXML("02/01/2024 03:04:05", c.erro), kInicio + c.retornaErroXML) << c.nome;
-    EXPECT_EQ(telecmd::CorpoStatusErroXML("02/01/2024 03:04:05", c.erro), kInicio + c.statusErroXML) << c.nome;
+TEST_F(RespostaErroFixture, ExactBytesOfBothBuildersWithAndWithoutEachPiece) {
+  const int c = canal.conecta("Sim");
+  for (const Caso& k : kCasos) {
+    const telecmd::StatusErro& e = k.erro;
+    respostas.RetornaErroXML(e.mensagem, e.telecomando, e.terminal, e.stsEnvio, e.idStatus);
+    EXPECT_EQ(canal.recebido(c), kEnvelope + kInicio + k.retornaErroXML + " </TeleEvento>") << k.nome;
+    respostas.Retorna_Status_Erro_XML(e.mensagem, e.telecomando, e.terminal, e.stsEnvio, e.idStatus);
+    EXPECT_EQ(canal.recebido(c), kEnvelope + kInicio + k.statusErroXML + " </TeleEvento>") << k.nome;
   }
 }
 
