@@ -179,7 +179,9 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     lines.insert(lines.begin() + lastInSection + 1, {newLine, eol});
   } else {
     if (!lines.empty() && lines.back().second.empty()) lines.back().second = eol;
-    lines.push_back({"[" + std::string(section) + "]", eol});
+    std::string header = "[";
+    header.append(section).append("]");
+    lines.push_back({std::move(header), eol});
     lines.push_back({newLine, eol});
   }
 
