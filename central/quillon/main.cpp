@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
 
   try {
-    // Relative paths in the URLs are taken from the INI's folder, where the
-    // central's tool wrote them.
+    // Relative paths in the URLs are read from the INI's folder, the central's
+    // own folder, wherever the program was started from.
     const auto iniDir = std::filesystem::absolute(args.ini).parent_path();
     std::filesystem::current_path(iniDir);
     auto zenthora = kvt::db::Connection::open(urlZenthora);
