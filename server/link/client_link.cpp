@@ -217,18 +217,18 @@ void LinkClientes::SSocketClientRead(Conexao& c) {
     finalizaEspera(c, false);
   } else {
     c.esperando = true;
-    const std::size_t limite =
-        cfg_.Tam_Max_XML_Recebido > 0 ? static_cast<std::size_t>(cfg_.Tam_Max_XML_Recebido) : 1048576u;
-    if (c.recepcao.Tamanho() > limite) {
-      // A document that never ends must not grow without bound.
-      c.esperando = false;
-      const std::string descartado = c.recepcao.Descarta();
-      logs_.log(kRotinaRead,
-                "XML incompleto do Cliente [" + c.ip + ":" + std::to_string(c.porta) + "] descartado: " +
-                    std::to_string(descartado.size()) + " bytes sem </telecomando> (limite " +
-                    std::to_string(limite) + ")\r\n" + descartado,
-                true, false);
-    }
+  }
+  // A document that never ends must not grow without bound.
+  const std::size_t limite =
+      cfg_.Tam_Max_XML_Recebido > 0 ? static_cast<std::size_t>(cfg_.Tam_Max_XML_Recebido) : 1048576u;
+  if (c.recepcao.Tamanho() > limite) {
+    c.esperando = false;
+    const std::string descartado = c.recepcao.Descarta();
+    logs_.log(kRotinaRead,
+              "XML incompleto do Cliente [" + c.ip + ":" + std::to_string(c.porta) + "] descartado: " +
+                  std::to_string(descartado.size()) + " bytes sem </telecomando> (limite " + std::to_string(limite) +
+                  ")\r\n" + descartado,
+              true, false);
   }
   armaEsperaXML();
 }
@@ -317,7 +317,10 @@ void LinkClientes::EscreveEmTodasConexoes(const std::string& documento) {
 
 void LinkClientes::mostraTamBuf() { modelo_.lbTamBuf = std::to_string(buffer_.TamBufferEnvio()); }
 
-void LinkClientes::HabilitaTmrBuffer() { tmrBuffer_.start(); }
+void LinkClientes::HabilitaTmrBuffer() {
+  tmrBuffer_.setInterval(std::max(0, cfg_.TIMER_BUFFER) * 1000);
+  tmrBuffer_.start();
+}
 
 void LinkClientes::Enfileira_XML_Envio(const std::string& corpo) { enfileira(EnvelopaTeleEvento(corpo)); }
 
