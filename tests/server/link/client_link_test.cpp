@@ -398,6 +398,35 @@ TEST_F(LinkTest, APartialSendContinuesWithTheUnsentRest) {
   EXPECT_EQ(link->Clientes()[pos].TentativasAcumuladas, link->Clientes()[pos].Tentativas + 1);
 }
 
+// A send that fails is reported through the client-error event, the client is
+// closed, and the flush fails as a whole.
+TEST_F(LinkTest, AFailedSendIsReportedAndTheClientClosed) {
+  cfg.Tamanho_Buffer = 1024;
+  cria();
+  auto lento = conectaLento();
+  const std::int32_t porta = lento->portaLocal();
+  link->Enfileira_XML_Envio(documentoGrande());
+  QSignalSpy fim(link.get(), &link::LinkClientes::envioTerminado);
+  ASSERT_EQ(link->Esvazia_Buffer_Envio(), ResultadoEnvio::EmAndamento);
+  linger semEspera{1, 0};  // the close resets the connection
+  ::setsockopt(lento->fd, SOL_SOCKET, SO_LINGER, &semEspera, sizeof semEspera);
+  lento->fecha();
+  // no event loop in between: the next attempt's send is the first to hear of it
+  link->tmrTentativaEnvioTimer();
+  const std::string erro = linhaLog("Erro ao enviar XML");
+  EXPECT_TRUE(erro.starts_with("[ERRO]")) << erro;
+  EXPECT_TRUE(erro.ends_with("[TFPrincipal.SSocketClientError] Erro ao enviar XML para o Cliente IP:127.0.0.1 Porta:" +
+                             std::to_string(porta) + ", " + "Conexão fechada"_cp))
+      << erro;
+  EXPECT_EQ(historico.at(0).find("Erro ao enviar XML"), historico.at(0).find("] ") + 2);
+  EXPECT_FALSE(link->EnvioEmAndamento());
+  ASSERT_EQ(fim.count(), 1);
+  EXPECT_FALSE(fim.at(0).at(0).toBool());
+  EXPECT_EQ(link->NumConexoes(), 0);
+  EXPECT_EQ(link->Buffer().TamBufferEnvio(), 0);
+  EXPECT_TRUE(excecoes.empty());
+}
+
 TEST_F(LinkTest, ListIndexWhenTheConnectionListShrinksUnderAFlush) {
   cfg.Tamanho_Buffer = 1024;
   cria();
