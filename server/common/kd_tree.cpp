@@ -40,12 +40,18 @@ Ponto::Ponto(double latitude, double longitude)
     : tipo_(kConsulta), latitude_(latitude), longitude_(longitude) {}
 
 std::string Ponto::ComoTexto() const {
-  const std::string coordenadas = "(" + text::floatToStr(latitude_) + "," + text::floatToStr(longitude_) + ")";
-  switch (tipo_) {
-    case kConsulta: return coordenadas;
-    case kCidade: return nome_ + ":" + coordenadas;
-    default: return {};
+  if (tipo_ != kConsulta && tipo_ != kCidade) return {};
+  std::string texto;
+  if (tipo_ == kCidade) {
+    texto += nome_;
+    texto += ':';
   }
+  texto += '(';
+  texto += text::floatToStr(latitude_);
+  texto += ',';
+  texto += text::floatToStr(longitude_);
+  texto += ')';
+  return texto;
 }
 
 double Distancia(const Ponto& a, const Ponto& b) {
