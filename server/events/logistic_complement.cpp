@@ -34,8 +34,6 @@ std::uint32_t hexu(std::string_view pedaco) {
   return *v;
 }
 
-std::string_view pedaco(std::string_view c, int primeiro, int ultimo) { return Pedaco(c, primeiro, ultimo); }
-
 template <class T>
 std::string num(T v) {
   return std::to_string(v);
@@ -79,7 +77,7 @@ std::string textoArea(int area) {
 }
 
 std::optional<int> digitoDecimal(std::string_view c, int posicao) {
-  const std::string_view d = pedaco(c, posicao, posicao);
+  const std::string_view d = Pedaco(c, posicao, posicao);
   if (d.empty() || d[0] < '0' || d[0] > '9') return std::nullopt;
   return d[0] - '0';
 }
@@ -129,9 +127,9 @@ std::string blocosHyundai(std::int32_t b) {
 
 // One engine-fault slot: bytes x, y, z from the characters at `inicio`.
 std::string falhaMotor(std::string_view c, int inicio, std::int32_t b, int slot) {
-  const std::int32_t x = hex(pedaco(c, inicio, inicio + 1));
-  const std::int32_t y = hex(pedaco(c, inicio + 2, inicio + 3));
-  const std::int32_t z = hex(pedaco(c, inicio + 4, inicio + 5));
+  const std::int32_t x = hex(Pedaco(c, inicio, inicio + 1));
+  const std::int32_t y = hex(Pedaco(c, inicio + 2, inicio + 3));
+  const std::int32_t z = hex(Pedaco(c, inicio + 4, inicio + 5));
   const auto spn = static_cast<std::uint32_t>((x >> 5) * 65536 + y * 256 + z);
   const auto fmi = static_cast<std::uint32_t>(x & 31);
   const std::string k = num(slot);
@@ -142,7 +140,7 @@ std::string falhaMotor(std::string_view c, int inicio, std::int32_t b, int slot)
 std::string hyundai193(std::string_view c) { return blocosHyundai(hex(c)); }
 
 std::string hyundai194(std::string_view c) {
-  const std::int32_t b = hex(pedaco(c, 19, 20));
+  const std::int32_t b = hex(Pedaco(c, 19, 20));
   return "<FalhaMotorHyundai> " + falhaMotor(c, 13, b, 0) + falhaMotor(c, 7, b, 1) + falhaMotor(c, 1, b, 2) +
          "</FalhaMotorHyundai> ";
 }
@@ -150,30 +148,30 @@ std::string hyundai194(std::string_view c) {
 std::string hyundai195(std::string_view c) {
   std::string out = "<FalhaMaquinaHyundai> ";
   for (int posicao = 15; posicao >= 1; posicao -= 2) {
-    out += pedaco(c, posicao, posicao + 1);
+    out += Pedaco(c, posicao, posicao + 1);
     out += ' ';
   }
   return out + "</FalhaMaquinaHyundai>";
 }
 
 std::string hyundai196(std::string_view c) {
-  std::string out = blocosHyundai(hex(pedaco(c, 29, 32))) + " <InfoPeriodicasHyundai> ";
-  const std::int32_t f = hex(pedaco(c, 29, 30));
+  std::string out = blocosHyundai(hex(Pedaco(c, 29, 32))) + " <InfoPeriodicasHyundai> ";
+  const std::int32_t f = hex(Pedaco(c, 29, 30));
   out += "<NivelCombustivel> " + num(std::lround(((f >> 2) & 15) * 100 / 12.0)) + " </NivelCombustivel> ";
   out += "<ComunicacaoCLP> " + bit(f, 6) + " </ComunicacaoCLP> ";
-  const std::int32_t e = hex(pedaco(c, 25, 28));
+  const std::int32_t e = hex(Pedaco(c, 25, 28));
   const bool comEficiencia = e != 65535;
   if (comEficiencia) out += "<Eficiencia> " + num(e) + " </Eficiencia> ";
-  out += "<Horimetro> " + num(hex(pedaco(c, 21, 24)) & 65535) + " </Horimetro> ";
-  const std::int32_t potenciaH = hex(pedaco(c, 15, 20)) & 16777215;
-  const std::int32_t potenciaS = hex(pedaco(c, 9, 14)) & 16777215;
-  const std::int32_t usuarioM = hex(pedaco(c, 3, 8)) & 16777215;
+  out += "<Horimetro> " + num(hex(Pedaco(c, 21, 24)) & 65535) + " </Horimetro> ";
+  const std::int32_t potenciaH = hex(Pedaco(c, 15, 20)) & 16777215;
+  const std::int32_t potenciaS = hex(Pedaco(c, 9, 14)) & 16777215;
+  const std::int32_t usuarioM = hex(Pedaco(c, 3, 8)) & 16777215;
   if (comEficiencia) {
     out += "<TempoPotenciaH> " + num(potenciaH) + " </TempoPotenciaH> ";
     out += "<TempoPotenciaS> " + num(potenciaS) + " </TempoPotenciaS> ";
     out += "<TempoUsuarioM> " + num(usuarioM) + " </TempoUsuarioM> ";
   }
-  out += "<SinalGSM> " + num(std::lround((hex(pedaco(c, 1, 2)) & 31) * 100 / 31.0)) + " </SinalGSM> ";
+  out += "<SinalGSM> " + num(std::lround((hex(Pedaco(c, 1, 2)) & 31) * 100 / 31.0)) + " </SinalGSM> ";
   return out + " </InfoPeriodicasHyundai> ";
 }
 
@@ -252,17 +250,17 @@ std::string tComplementoEvento::ComplementoTratamentoArea(std::int32_t n, std::s
 
 std::string tComplementoEvento::ComplementoTemperatura(std::int32_t n, std::string_view c, std::int32_t t) const {
   try {
-    const std::uint32_t a = hexu(pedaco(c, 14, 14));
+    const std::uint32_t a = hexu(Pedaco(c, 14, 14));
     std::string out = " <Temperatura_Validade> " + bit(a, 0) + " </Temperatura_Validade> " +
                       " <Temperatura_Controle> " + bit(a, 1) + " </Temperatura_Controle> " +
                       " <Temperatura_Tecnologia> " + num((a >> 2) & 63) + " </Temperatura_Tecnologia> ";
-    const std::uint32_t v = hexu(pedaco(c, 9, 12));
+    const std::uint32_t v = hexu(Pedaco(c, 9, 12));
     const std::int64_t s16 = v < 32768 ? static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v) - 65536;
     out += " <Temperatura_Valor> " + text::floatToStr(static_cast<double>(s16) / 10) + " </Temperatura_Valor> ";
-    out += " <Temperatura_Intervalo> " + num(static_cast<std::uint32_t>(hex(pedaco(c, 1, 8)))) +
+    out += " <Temperatura_Intervalo> " + num(static_cast<std::uint32_t>(hex(Pedaco(c, 1, 8)))) +
            " </Temperatura_Intervalo> ";
-    out += " <Temperatura_AcaoAlarme> " + num(hex(pedaco(c, 15, 15)) & 255) + " </Temperatura_AcaoAlarme> ";
-    out += " <Temperatura_Codigo> " + num(hex(pedaco(c, 16, 16)) & 255) + " </Temperatura_Codigo> ";
+    out += " <Temperatura_AcaoAlarme> " + num(hex(Pedaco(c, 15, 15)) & 255) + " </Temperatura_AcaoAlarme> ";
+    out += " <Temperatura_Codigo> " + num(hex(Pedaco(c, 16, 16)) & 255) + " </Temperatura_Codigo> ";
     return out;
   } catch (const FalhaConversao&) {
     lista(erroGenerico(n, c, t));
@@ -273,15 +271,15 @@ std::string tComplementoEvento::ComplementoTemperatura(std::int32_t n, std::stri
 std::string tComplementoEvento::ComplementoRastreadorSolar(std::int32_t n, std::string_view c,
                                                            std::int32_t t) const {
   try {
-    const std::int32_t alimentacao = hex(pedaco(c, 2, 2));
+    const std::int32_t alimentacao = hex(Pedaco(c, 2, 2));
     const std::pair<const char*, std::string> valores[] = {
-        {"Tensao_Bat", text::formatFixed7_1(hex(pedaco(c, 13, 16)) / 10.0)},
-        {"Tensao_Painel", text::formatFixed7_1(hex(pedaco(c, 9, 12)) / 10.0)},
-        {"Corrente_Bat", num(hex(pedaco(c, 5, 8)))},
-        {"Temperatura", num(hex(pedaco(c, 3, 4)))},
+        {"Tensao_Bat", text::formatFixed7_1(hex(Pedaco(c, 13, 16)) / 10.0)},
+        {"Tensao_Painel", text::formatFixed7_1(hex(Pedaco(c, 9, 12)) / 10.0)},
+        {"Corrente_Bat", num(hex(Pedaco(c, 5, 8)))},
+        {"Temperatura", num(hex(Pedaco(c, 3, 4)))},
         {"Alimentacao", num(alimentacao & 3)},
         {"Carregador", num((alimentacao & 12) / 4)},
-        {"Nivel_Bateria", std::string(pedaco(c, 1, 1))},
+        {"Nivel_Bateria", std::string(Pedaco(c, 1, 1))},
     };
     std::string out;
     for (const auto& [nome, valor] : valores)
@@ -303,7 +301,7 @@ std::string tComplementoEvento::ElementoAlvo(std::int32_t alvo, std::int32_t ter
 std::string tComplementoEvento::ComplementoOrdemAlvo(std::int32_t n, std::string_view c, std::int32_t t) const {
   std::int32_t alvo = 0;
   try {
-    alvo = hex(pedaco(c, 1, 8));
+    alvo = hex(Pedaco(c, 1, 8));
   } catch (const FalhaConversao&) {
     lista(erroGenerico(n, c, t));
   }
@@ -316,13 +314,13 @@ std::string tComplementoEvento::ComplementoResultadoAlvo(std::int32_t n, std::st
   };
   std::int32_t alvo = 0;
   try {
-    alvo = hex(pedaco(c, 3, 8));
+    alvo = hex(Pedaco(c, 3, 8));
   } catch (const FalhaConversao&) {
     lista("Erro ao obter IdAlvo do complemento do teleevento logístico nr. "_cp + sufixo());
   }
   std::int32_t resultado = 0;
   try {
-    resultado = hex(pedaco(c, 1, 2));
+    resultado = hex(Pedaco(c, 1, 2));
   } catch (const FalhaConversao&) {
     lista("Erro ao obter Resultado_Operacao do complemento do teleevento logístico nr. "_cp + sufixo());
   }
@@ -335,12 +333,12 @@ std::string tComplementoEvento::ComplementoSequenciaMensagem(std::int32_t n, std
   std::string out;
   try {
     const int p = curto ? 7 : 15;
-    const std::int32_t b = hex(pedaco(c, p, p + 1));
+    const std::int32_t b = hex(Pedaco(c, p, p + 1));
     out += ((b >> 7) & 1) == 0 ? " <TipoMsg> 1 </TipoMsg>" : " <TipoMsg> 0 </TipoMsg>";
     out += " <SequenciaChegada> " + num(b & 127) + " </SequenciaChegada>";
     if (n == 149) {
       const int q = curto ? 5 : 13;
-      out += " <SequenciaSaida> " + num(hex(pedaco(c, q, q + 1))) + " </SequenciaSaida>";
+      out += " <SequenciaSaida> " + num(hex(Pedaco(c, q, q + 1))) + " </SequenciaSaida>";
     }
   } catch (const FalhaConversao&) {
     lista(erroGenerico(n, c, t));
@@ -353,8 +351,8 @@ std::string tComplementoEvento::ComplementoRecepcao(std::int32_t n, std::string_
   if (!textos) return {};
   const int tamanho = static_cast<int>(c.size());
   try {
-    const std::uint32_t tipo = hexu(pedaco(c, tamanho - 1, tamanho));
-    const std::uint32_t confirmacao = hexu(pedaco(c, tamanho - 3, tamanho - 2));
+    const std::uint32_t tipo = hexu(Pedaco(c, tamanho - 1, tamanho));
+    const std::uint32_t confirmacao = hexu(Pedaco(c, tamanho - 3, tamanho - 2));
     registra(textos->cabecalho + num(t) + "] TipoMensagem[" + num(tipo) + "] IdMsgConfirmacao[" +
              num(confirmacao) + "]");
     return " <TipoMensagem> " + num(tipo) + " </TipoMensagem>" + " <IdMsgConfirmacao> " + num(confirmacao) +
@@ -370,11 +368,11 @@ std::string tComplementoEvento::ComplementoInfracao(std::int32_t n, std::string_
   const std::string codigo = "[CODIGO=" + num(n) + "] para IdTerminal para [" + num(t) + "]";
   registra("Recebido TeleEvento Logistico[0x95] Evento Telemetria Trovik " + codigo);
   try {
-    const std::uint32_t tipo = hexu(pedaco(c, 6, 6));
+    const std::uint32_t tipo = hexu(Pedaco(c, 6, 6));
     std::uint32_t valor = 0;
-    if (tipo <= 1) valor = hexu(pedaco(c, 9, 10));
-    if (tipo == 2) valor = hexu(pedaco(c, 9, 10)) * 100;
-    const std::uint32_t duracao = tipo == 3 || tipo == 4 ? 0 : hexu(pedaco(c, 13, 16));
+    if (tipo <= 1) valor = hexu(Pedaco(c, 9, 10));
+    if (tipo == 2) valor = hexu(Pedaco(c, 9, 10)) * 100;
+    const std::uint32_t duracao = tipo == 3 || tipo == 4 ? 0 : hexu(Pedaco(c, 13, 16));
     const std::string out = "<TipoInfracao> " + num(tipo) + " </TipoInfracao>" + "<ValorMaximoMedido> " +
                             num(valor) + " </ValorMaximoMedido> " + "<DuracaoInfracao>" + num(duracao) +
                             "</DuracaoInfracao> ";
