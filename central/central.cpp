@@ -1,5 +1,6 @@
 #include "central/central.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #include "central/central_ini.h"

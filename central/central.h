@@ -12,15 +12,15 @@
 namespace kvt::central {
 
 struct CentralOptions {
-  bool demo = false;              // fill the central with the demo data
+  bool demo = false;                // fill the central with the demo data
   std::string nomeMr = "ModCom02";  // the communication module served (NOME_MR)
-  int port = 12000;               // KORVATEL_PORT
-  bool overwrite = false;         // replace an existing central in the folder
+  int port = 12000;                 // KORVATEL_PORT
+  bool overwrite = false;           // replace an existing central in the folder
 };
 
 struct CentralFiles {
-  std::string zenthora, base, sse, ini;           // absolute paths
-  std::string urlZenthora, urlBase, urlSse;       // the BANCOS connection URLs
+  std::string zenthora, base, sse, ini;      // absolute paths
+  std::string urlZenthora, urlBase, urlSse;  // the BANCOS connection URLs
 };
 
 // The folder already holds a central (one of the three files or KORVATEL.INI)

@@ -1,6 +1,8 @@
 #include "central/demo_data.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -43,8 +45,8 @@ std::vector<City> readPlaces() {
     std::stringstream fields(line);
     for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
     if (cells.size() != 4) throw std::runtime_error("br-places.csv: bad line: " + line);
-    cities.push_back({static_cast<std::int64_t>(cities.size() + 1), cells[0], cells[1], std::stod(cells[2]),
-                      std::stod(cells[3])});
+    cities.push_back(
+        {static_cast<std::int64_t>(cities.size() + 1), cells[0], cells[1], std::stod(cells[2]), std::stod(cells[3])});
   }
   return cities;
 }
@@ -81,8 +83,12 @@ struct Truck {
   const char* modelo;
 };
 
-const Truck kTrucks[] = {{"Volvo", "FH 540"},           {"Scania", "R 450"},     {"Mercedes-Benz", "Actros 2651"},
-                         {"Volkswagen", "Constellation 24.280"}, {"Iveco", "Stralis 600"}, {"Ford", "Cargo 2429"},
+const Truck kTrucks[] = {{"Volvo", "FH 540"},
+                         {"Scania", "R 450"},
+                         {"Mercedes-Benz", "Actros 2651"},
+                         {"Volkswagen", "Constellation 24.280"},
+                         {"Iveco", "Stralis 600"},
+                         {"Ford", "Cargo 2429"},
                          {"DAF", "XF 530"}};
 const char* const kCores[] = {"Branco", "Prata", "Vermelho", "Azul", "Preto", "Amarelo"};
 
@@ -124,12 +130,25 @@ void loadVehicles(SqliteFile& zenthora, const std::vector<City>& cities) {
     const bool dual = model == 2 || model == 3;  // GPRS and satellite
     char number[8];
     std::snprintf(number, sizeof number, "%03d", i + 1);
-    vehicles.push_back({terminal, transp, frota, "Caminhão "_cp + number, std::string(truck.marca),
-                        std::string(truck.modelo), "Cavalo mecânico"_cp, std::string(kCores[seq.next(std::size(kCores))]),
-                        std::int64_t{2012 + seq.next(13)}, plate(seq), chassis(seq), city.cidade, city.regiao,
-                        std::int64_t{model}, std::string(model == 3 ? "3.2.1" : "2.0.4"),
-                        std::int64_t{dual ? 6 : 1}, "55119" + std::to_string(70000000 + terminal),
-                        std::int64_t{model == 3 ? 5 : 1}, std::int64_t{model == 3 ? 5 : 1},
+    vehicles.push_back({terminal,
+                        transp,
+                        frota,
+                        "Caminhão "_cp + number,
+                        std::string(truck.marca),
+                        std::string(truck.modelo),
+                        "Cavalo mecânico"_cp,
+                        std::string(kCores[seq.next(std::size(kCores))]),
+                        std::int64_t{2012 + seq.next(13)},
+                        plate(seq),
+                        chassis(seq),
+                        city.cidade,
+                        city.regiao,
+                        std::int64_t{model},
+                        std::string(model == 3 ? "3.2.1" : "2.0.4"),
+                        std::int64_t{dual ? 6 : 1},
+                        "55119" + std::to_string(70000000 + terminal),
+                        std::int64_t{model == 3 ? 5 : 1},
+                        std::int64_t{model == 3 ? 5 : 1},
                         std::string(model == 1 ? "PLANO BASICO" : "PLANO COMPLETO")});
     // Last position: a little off the town centre.
     const double latitude = city.latitude + (static_cast<double>(seq.next(2001)) - 1000.0) / 50000.0;
@@ -162,8 +181,9 @@ void loadVehicles(SqliteFile& zenthora, const std::vector<City>& cities) {
       "VALUES (?, ?, ?, ?, ?)",
       zeta);
   // The operator sees the vehicles of the first two carriers only.
-  zenthora.runEach("INSERT INTO tUsuarioVeiculo (idUsuario, IdTerminal) SELECT idUsuario, ? FROM tUsuario WHERE Login = 'OPERADOR'",
-               visibility);
+  zenthora.runEach(
+      "INSERT INTO tUsuarioVeiculo (idUsuario, IdTerminal) SELECT idUsuario, ? FROM tUsuario WHERE Login = 'OPERADOR'",
+      visibility);
 }
 
 }  // namespace

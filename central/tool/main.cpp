@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
               << "  dbZenthora: " << files.zenthora << "\n"
               << "  dbBase:     " << files.base << "\n"
               << "  dbSSE:      " << files.sse << "\n"
-              << "  INI:        " << files.ini << " (NOME_MR=" << options.nomeMr
-              << ", KORVATEL_PORT=" << options.port << ")\n";
+              << "  INI:        " << files.ini << " (NOME_MR=" << options.nomeMr << ", KORVATEL_PORT=" << options.port
+              << ")\n";
     if (options.demo) {
       std::cout << "  " << kvt::central::kDemoVehicles << " veiculos; operadores:";
       for (const auto& o : kvt::central::demoOperators())

@@ -54,20 +54,20 @@ TEST(Central, EmptyCentralIsQueryableByTheShellAndNamedInTheIni) {
   const auto files = createCentral(dir.path().string(), CentralOptions{.nomeMr = "ModCom04", .port = 12400});
 
   EXPECT_EQ(sqliteShell(files.base, "SELECT ModCom, CCRO FROM tModRas"), "4|0");
-  EXPECT_EQ(sqliteShell(files.zenthora, "SELECT count(*) FROM tVeiculo; SELECT NroSeq FROM tNroSeqComandoKVT"),
-            "0\n0");
+  EXPECT_EQ(sqliteShell(files.zenthora, "SELECT count(*) FROM tVeiculo; SELECT NroSeq FROM tNroSeqComandoKVT"), "0\n0");
   EXPECT_EQ(sqliteShell(files.zenthora, "PRAGMA journal_mode"), "wal");
   // Procedures are found whatever the letter case of the call.
-  EXPECT_EQ(sqliteShell(files.zenthora, "SELECT Nome, Parametros FROM kvtProcedimento WHERE Nome = 'SPGERAALERTAGENERICO'"),
-            "spGeraAlertaGenerico|IdTerminal, FusoHorario, IdOcorrencia");
+  EXPECT_EQ(
+      sqliteShell(files.zenthora, "SELECT Nome, Parametros FROM kvtProcedimento WHERE Nome = 'SPGERAALERTAGENERICO'"),
+      "spGeraAlertaGenerico|IdTerminal, FusoHorario, IdOcorrencia");
 
   const std::string ini = kvt::test::readFile(files.ini);
   const std::string z = (dir.path() / "zenthora.db").string(), s = (dir.path() / "sse.db").string();
-  for (const std::string& line : std::vector<std::string>{
-           "\r\nNOME_MR=ModCom04\r\n", "\r\nKORVATEL_PORT=12400\r\n", "\r\n[CONTROLE]\r\n", "\r\n[BANCOS]\r\n",
-        "\r\ndbZenthora=sqlite:" + z + ";Attach=dbModRas:" + s + "\r\n",
-        "\r\ndbBase=sqlite:" + (dir.path() / "base.db").string() + "\r\n",
-        "\r\ndbSSE=sqlite:" + s + ";Attach=dbZenthora:" + z + "\r\n"}) {
+  for (const std::string& line :
+       std::vector<std::string>{"\r\nNOME_MR=ModCom04\r\n", "\r\nKORVATEL_PORT=12400\r\n", "\r\n[CONTROLE]\r\n",
+                                "\r\n[BANCOS]\r\n", "\r\ndbZenthora=sqlite:" + z + ";Attach=dbModRas:" + s + "\r\n",
+                                "\r\ndbBase=sqlite:" + (dir.path() / "base.db").string() + "\r\n",
+                                "\r\ndbSSE=sqlite:" + s + ";Attach=dbZenthora:" + z + "\r\n"}) {
     EXPECT_NE(ini.find(line), std::string::npos) << line;
   }
   EXPECT_EQ(ini.rfind("[KORVATEL]\r\n", 0), 0u);
@@ -116,9 +116,10 @@ TEST(Central, DemoHasVehiclesOperatorsAndRealCities) {
   // Cities keep their real coordinates and are stored as Windows-1252.
   EXPECT_EQ(z.scalar("SELECT count(*) FROM tcidades"), 5882);
   sqlite3_stmt* city = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(z.handle(), "SELECT Latitude, Longitude FROM tcidades WHERE Cidade = ? AND Regiao = 'SP'",
-                               -1, &city, nullptr),
-            SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_prepare_v2(z.handle(), "SELECT Latitude, Longitude FROM tcidades WHERE Cidade = ? AND Regiao = 'SP'", -1,
+                         &city, nullptr),
+      SQLITE_OK);
   const std::string saoPaulo = "São Paulo"_cp;
   sqlite3_bind_text(city, 1, saoPaulo.data(), static_cast<int>(saoPaulo.size()), SQLITE_STATIC);
   ASSERT_EQ(sqlite3_step(city), SQLITE_ROW);

@@ -51,9 +51,9 @@ TEST(CentralTool, InitCreatesTheCentralAndRefusesToOverwriteItUnlessForced) {
 
 TEST(CentralTool, BadArgumentsAreRefusedWithTheUsage) {
   kvt::test::TempDir tmp;
-  for (const std::string& args : std::vector<std::string>{"", "criar " + tmp.file("x"), "init " + tmp.file("x") + " --port 0",
-                                 "init " + tmp.file("x") + " --port abc", "init " + tmp.file("x") + " --module",
-                                 "init " + tmp.file("x") + " --demais"}) {
+  for (const std::string& args : std::vector<std::string>{
+           "", "criar " + tmp.file("x"), "init " + tmp.file("x") + " --port 0", "init " + tmp.file("x") + " --port abc",
+           "init " + tmp.file("x") + " --module", "init " + tmp.file("x") + " --demais"}) {
     SCOPED_TRACE(args);
     const auto run = korvatelCentral(args);
     EXPECT_EQ(run.exitCode, 1);

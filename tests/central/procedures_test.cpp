@@ -118,9 +118,8 @@ TEST_F(Procedures, CmdAvulsoQueuesATelecommandForTheVehicleAndAnswersItsSequence
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
     const auto id = callProcedure(*z, sp,
-                                  {std::string(c.code), std::int64_t{0x1001}, std::string("ModCom02"),
-                                   std::int64_t{1}, std::int64_t{2}, std::string("#26,2,OI"), std::string(""),
-                                   ++idSeqMsg});
+                                  {std::string(c.code), std::int64_t{0x1001}, std::string("ModCom02"), std::int64_t{1},
+                                   std::int64_t{2}, std::string("#26,2,OI"), std::string(""), ++idSeqMsg});
     ASSERT_TRUE(id.has_value());
     EXPECT_EQ(z->scalar("SELECT max(IdSequencia) FROM tTelecomando"), *id);
     const std::string where = " FROM tTelecomando WHERE IdSequencia = " + std::to_string(*id);
@@ -128,7 +127,8 @@ TEST_F(Procedures, CmdAvulsoQueuesATelecommandForTheVehicleAndAnswersItsSequence
     EXPECT_EQ(z->scalar("SELECT StatusEnvio" + where), 16);
     EXPECT_EQ(z->scalar("SELECT IdSeqMsg" + where), idSeqMsg);
     EXPECT_EQ(z->scalar("SELECT IdTerminal = 4097 AND DesabilitarGPRS = 1 AND IdUsuario = 2 AND Origem = 'ModCom02' "
-                        "AND Token1 = '#26,2,OI' AND DataHoraEm IS NOT NULL" + where),
+                        "AND Token1 = '#26,2,OI' AND DataHoraEm IS NOT NULL" +
+                        where),
               1);
   }
 }
@@ -142,7 +142,9 @@ TEST_F(Procedures, ProceduresThatQueueATelecommandAnswerItsIdSequencia) {
     std::vector<SqlValue> args;
     std::int64_t codMsg;
   } cases[] = {
-      {"spRecMacro", {std::int64_t{0}, std::int64_t{4102}, mr, std::int64_t{0}, std::int64_t{1}, std::int64_t{31}}, 0x5C},
+      {"spRecMacro",
+       {std::int64_t{0}, std::int64_t{4102}, mr, std::int64_t{0}, std::int64_t{1}, std::int64_t{31}},
+       0x5C},
       {"spMensagemFormatada",
        {std::int64_t{4102}, std::string("NF 123"), std::int64_t{1}, std::string("439041101"), mr, std::int64_t{0},
         std::int64_t{1}, std::int64_t{32}, std::int64_t{9}},
@@ -162,9 +164,9 @@ TEST_F(Procedures, ProceduresThatQueueATelecommandAnswerItsIdSequencia) {
     const auto id = callProcedure(*z, procedure("zenthora", c.procedure), c.args);
     ASSERT_TRUE(id.has_value());
     EXPECT_EQ(*id, z->scalar("SELECT max(IdSequencia) FROM tTelecomando"));
-    EXPECT_EQ(z->scalar("SELECT CodMsg FROM tTelecomando WHERE StatusEnvio = 16 AND IdSequencia = " +
-                        std::to_string(*id)),
-              c.codMsg);
+    EXPECT_EQ(
+        z->scalar("SELECT CodMsg FROM tTelecomando WHERE StatusEnvio = 16 AND IdSequencia = " + std::to_string(*id)),
+        c.codMsg);
   }
   // The operation item is found from its telecommand, so its status events are
   // not passed on as those of a stand-alone command.
@@ -188,9 +190,9 @@ TEST_F(Procedures, TargetConfigurationNumbersTheVehiclesTargetsUnderItsTelecomma
   ASSERT_GT(id, 0);
   const std::int64_t targets = z->scalar("SELECT count(*) FROM dbModRas.tAlvoVeic WHERE IdVeiculo = 4097");
   ASSERT_GT(targets, 1);
-  EXPECT_EQ(z->scalar("SELECT count(*) FROM tCfgAlvoVeic WHERE IdTerminal = 4097 AND IdSequencia = " +
-                      std::to_string(id)),
-            targets);
+  EXPECT_EQ(
+      z->scalar("SELECT count(*) FROM tCfgAlvoVeic WHERE IdTerminal = 4097 AND IdSequencia = " + std::to_string(id)),
+      targets);
   EXPECT_EQ(z->scalar("SELECT group_concat(NumOrdemRef) = '1,2,3,4' FROM (SELECT NumOrdemRef FROM tCfgAlvoVeic "
                       "ORDER BY NumOrdemRef)"),
             1);
