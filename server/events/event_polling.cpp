@@ -33,14 +33,6 @@ constexpr std::uint32_t kIntervaloPausasMs = 60000;
 
 std::uint32_t u32(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 
-[[maybe_unused]] const bool kComposedRegistered = [] {
-  db::registerComposed("sqlLeituraEventos", sqlLeituraEventos("tEvtPost02", 100));
-  db::registerComposed("sqlLeituraEventosCtrl", sqlLeituraEventos("tEvtPostCtrl02", 100));
-  db::registerComposed("sqlUltimoNumSeq", sqlUltimoNumSeq("tEvtPost02"));
-  db::registerComposed("sqlApagaEventos", sqlApagaEventos("tEvtPostCtrl02"));
-  return true;
-}();
-
 }  // namespace
 
 db::SqlText sqlLeituraEventos(std::string_view tabela, std::int32_t linhas) {
@@ -60,6 +52,10 @@ db::SqlText sqlApagaEventos(std::string_view tabela) {
   const std::string t(tabela);
   return {"TRUNCATE TABLE " + t, "DELETE FROM " + t};
 }
+
+KVT_SQL_COMPOSED(sqlLeituraEventos, sqlLeituraEventos("tEvtPost02", 100));
+KVT_SQL_COMPOSED(sqlUltimoNumSeq, sqlUltimoNumSeq("tEvtPost02"));
+KVT_SQL_COMPOSED(sqlApagaEventos, sqlApagaEventos("tEvtPostCtrl02"));
 
 KVT_SQL(sqlGeraAlertaGenerico, "exec spGeraAlertaGenerico :IdTerminal, :FusoHorario, :IdOcorrencia",
         "exec spGeraAlertaGenerico :IdTerminal, :FusoHorario, :IdOcorrencia");

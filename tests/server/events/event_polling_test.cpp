@@ -15,6 +15,8 @@
 #include "server/common/lista_veiculo.h"
 #include "server/events/event_polling.h"
 #include "server/events/post_format.h"
+#include "server/events/post_xml.h"
+#include "server/events/status_feedback.h"
 #include "server/runtime/configuracao.h"
 #include "server/runtime/estado_servidor.h"
 #include "server/runtime/log_files.h"
@@ -108,6 +110,25 @@ struct PollingFixture : ::testing::Test {
 
 std::string evento(const char* codigo, const char* terminal = "1A2B") {
   return std::string("#5,") + std::to_string(std::string(codigo).size()) + "," + codigo + "#21,4," + terminal;
+}
+
+// Every statement of the event road, in the text the embedded central runs.
+TEST_F(PollingFixture, EveryStatementPreparesOnTheEmbeddedCentral) {
+  const db::SqlText base[] = {events::sqlLeituraEventos("tEvtPost02", 100), events::sqlLeituraEventos("tEvtPostCtrl05", 7),
+                              events::sqlUltimoNumSeq("tEvtPostCtrl02"), events::sqlApagaEventos("tEvtPost03")};
+  for (const auto& s : base) EXPECT_EQ(db::prepareSqlite(*dbBase, s.sqlite), std::vector<std::string>{}) << s.sqlite;
+  const db::SqlText* zenthora[] = {
+      &events::sqlSendPost(),           &events::sqlGeraAlertaGenerico(),     &events::sqlCatalogoTokens(),
+      &events::sqlMensagensPreZeta(),   &events::sqlAtualizaStatusEnvio(),    &events::sqlObtemCmdViaStatus(),
+      &events::sqlAtualizaCallProgress(), &events::sqlTentativasTelecomando(), &common::sqlListaTodosVeiculos(),
+      &common::sqlListaVeiculosUsuario(), &common::sqlRefreshUsuarioVeiculo(), &common::sqlRefreshVeiculoIns()};
+  for (const auto* s : zenthora)
+    EXPECT_EQ(db::prepareSqlite(*dbZenthora, s->sqlite), std::vector<std::string>{}) << s->sqlite;
+  // the texts for the central's SQL Server, as the passes compose them
+  EXPECT_EQ(events::sqlLeituraEventos("tEvtPost02", 100).mssql,
+            "SELECT TOP 100 NumSeq, Post\r\nFROM tEvtPost02 WITH (NOLOCK)\r\nWHERE NumSeq >:NumSeq ");
+  EXPECT_EQ(events::sqlUltimoNumSeq("tEvtPostCtrl02").mssql, "SELECT TOP 1 NumSeq\r\nFROM tEvtPostCtrl02\r\nORDER BY NumSeq DESC");
+  EXPECT_EQ(events::sqlApagaEventos("tEvtPost02").mssql, "TRUNCATE TABLE tEvtPost02");
 }
 
 TEST_F(PollingFixture, EventFilter) {
