@@ -6,8 +6,20 @@
 #include "platform/clock/clock.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/date_time.h"
+#include "server/common/lista_veiculo.h"
+#include "server/events/custom_event.h"
+#include "server/events/event_polling.h"
+#include "server/events/event_sinks.h"
+#include "server/events/location.h"
+#include "server/events/logistic_complement.h"
+#include "server/events/post_xml.h"
+#include "server/link/client_link.h"
+#include "server/link/command_queue.h"
 #include "server/runtime/app_exception.h"
 #include "server/runtime/diagnostico.h"
+#include "server/telecmd/permissao_central.h"
+#include "server/telecmd/resposta_erro.h"
+#include "server/telecmd/tele_cmd.h"
 
 namespace kvt::server {
 
@@ -23,6 +35,19 @@ std::string caminho(const std::string& pasta, const std::string& arquivo) {
   if (pasta.empty() || pasta == ".") return arquivo;
   return pasta.back() == '/' ? pasta + arquivo : pasta + "/" + arquivo;
 }
+
+// The event passes reach the client link and the command queue through this.
+class CanalEventosDoLink : public events::CanalEventos {
+ public:
+  CanalEventosDoLink(link::LinkClientes& link, link::FilaComandos& fila) : link_(link), fila_(fila) {}
+  bool HaConexaoAberta() const override { return link_.NumConexoes() > 0; }
+  void Enfileira_Post_Envio(const std::string& post) override { link_.Enfileira_Post_Envio(post); }
+  bool tratarTelecmd() override { return fila_.tratarTelecmd(); }
+
+ private:
+  link::LinkClientes& link_;
+  link::FilaComandos& fila_;
+};
 
 }  // namespace
 
@@ -41,11 +66,15 @@ TFPrincipal::TFPrincipal(OpcoesServidor opcoes, runtime::Bancos& bancos, std::ui
   conecta(tmrProcessa_, &TFPrincipal::tmrProcessaTimer);
   conecta(tmrStatusQuillon_, &TFPrincipal::tmrStatusQuillonTimer);
   conecta(tmrDiagnostico_, &TFPrincipal::tmrDiagnosticoTimer);
+  conecta(tmrMonitorAcumulo_, &TFPrincipal::tmrMonitorAcumuloTimer);
+  conecta(tmrLocalizacao_, &TFPrincipal::tmrLocalizacaoTimer);
 }
 
 TFPrincipal::~TFPrincipal() {
   if (watchdog_) watchdog_->stop();
 }
+
+std::uint16_t TFPrincipal::portaEscuta() const { return link_ && link_->Escutando() ? link_->PortaEscuta() : 0; }
 
 void TFPrincipal::conecta(QTimer& timer, void (TFPrincipal::*handler)()) {
   connect(&timer, &QTimer::timeout, this, [this, handler] { guard([this, handler] { (this->*handler)(); }); });
@@ -68,6 +97,7 @@ void TFPrincipal::guard(const std::function<void()>& handler) {
 bool TFPrincipal::FormCreate() {
   estado_ = {};
   estado_.IdUsuarioLogado = -1;
+  listaVeiculo_ = std::make_unique<common::tListaVeiculo>(*bancos_.dbZenthora);
   status_.caption = "Interface de Acesso à Central Talvero - Versão"_cp + " " + kVersao;
   bool ok = false;
   guard([&] {
@@ -111,9 +141,7 @@ bool TFPrincipal::Inicializa() {
   if (!conectaBanco("dbZenthora", bancos_.dbZenthora)) return false;
   if (!conectaBanco("dbBase", bancos_.dbBase)) return false;
 
-  // catalogues read while running
-  qrToken_ = std::make_unique<db::Statement>(*bancos_.dbZenthora, std::string("select * from tToken"));
-  qrToken_->open();
+  carregaCatalogos();
 
   runtime::LeChavesKorvatel(ini, cfg_);
   estado_.NumModCom = runtime::NumModComDe(cfg_.NOME_MR);
@@ -144,6 +172,8 @@ bool TFPrincipal::Inicializa() {
   status_.lb_id_base = std::to_string(cfg_.ID_BASE);
   status_.lb_KVTPorta = std::to_string(cfg_.KORVATEL_PORT);
 
+  // the event-table statements are built by the event passes from NOME_MR
+  criaLink();
   estado_.TotalCmdEnviados = 0;
   estado_.TotalEvtEnviados = 0;
   estado_.EvtNoBuffer = 0;
@@ -156,12 +186,14 @@ bool TFPrincipal::Inicializa() {
   }
 
   log(kRotinaInicializa, "Ponto 1");
+  criaProcessadores();
   log(kRotinaInicializa, "Ponto 2");
-  tmrBuffer_.setInterval(cfg_.TIMER_BUFFER * 1000);
-  tmrLocalizacao_.setInterval(30000);
+  link_->HabilitaTmrBuffer();
+  tmrLocalizacao_.setInterval(static_cast<int>(events::tLocalizacao::kIntervaloTimerMs));
   tmrLocalizacao_.start();
   estado_.EnviandoBuffer = false;
   log(kRotinaInicializa, "Ponto 3");
+  link_->LeBufferEnvio();
 
   log(kRotinaInicializa, "Korvatel inicializado corretamente");
   estado_.Inicializado = true;
@@ -173,24 +205,78 @@ void TFPrincipal::habilitaTimers() {
   tmrProcessa_.start();
   tmrStatusQuillon_.setInterval(2000);
   tmrStatusQuillon_.start();
-  tmrBuffer_.setInterval(cfg_.TIMER_BUFFER * 1000);
-  tmrBuffer_.start();
   tmrMonitorAcumulo_.setInterval(10000);
   tmrMonitorAcumulo_.start();
   tmrDiagnostico_.setInterval(static_cast<int>(intervaloDiagnosticoMs_));
   tmrDiagnostico_.start();
 }
 
+void TFPrincipal::carregaCatalogos() {
+  db::Connection& dbZenthora = *bancos_.dbZenthora;
+  const auto registro = events::registroInformativo(logs_);
+  qrToken_ = std::make_unique<db::Statement>(dbZenthora, std::string("select * from tToken"));
+  qrToken_->open();
+  personalizados_ = std::make_unique<events::tEvtPersonalizado>(
+      events::CarregaDef_Modulo_Porta(dbZenthora), events::leituraEventoPersonalizado(dbZenthora), registro);
+  complementos_ = std::make_unique<events::tComplementoEvento>(registro, events::listaAtividades(status_.lberro),
+                                                               events::pesquisaAlvo(dbZenthora));
+  localizacao_ = std::make_unique<events::tLocalizacao>();
+  renderizador_ = std::make_unique<events::tRenderizadorPost>(&dbZenthora, registro);
+  renderizador_->CarregaTokens(*qrToken_);
+  renderizador_->CarregaMensagensPre();
+  renderizador_->detalhes = {personalizados_.get(), complementos_.get(), localizacao_.get()};
+  localizacao_->CarregaLocalizacao(dbZenthora);
+}
+
+void TFPrincipal::criaLink() {
+  if (link_) return;
+  link::OpcoesLink opcoes;
+  opcoes.iniPath = iniPath_;
+  opcoes.pastaBuffer = opcoes_.workDir;
+  opcoes.guarda = [this](const std::function<void()>& f) { guard(f); };
+  opcoes.insereComando = [this](const std::string& documento, const std::string& ip, std::int32_t porta) {
+    fila_->InsereComandoBanco(documento, ip, porta);
+  };
+  opcoes.post2xml = [this](const std::string& post) { return renderizador_->Post2XML(post); };
+  link_ = std::make_unique<link::LinkClientes>(cfg_, estado_, logs_, std::move(opcoes));
+  link_->Estatistica().Inicializa();
+  fila_ = std::make_unique<link::FilaComandos>(
+      *bancos_.dbZenthora, estado_, logs_, link_->Clientes(),
+      [this](const std::string& documento, const std::string& ip, std::int32_t porta) {
+        if (teleCmd_) teleCmd_->ExecutaTeleCmd(documento, ip, porta);
+      });
+}
+
+void TFPrincipal::criaProcessadores() {
+  respostas_ = std::make_unique<telecmd::RespostaStatusErro>(*link_, logs_);
+  permissao_ = std::make_unique<telecmd::tPermissaoCentral>(*bancos_.dbZenthora, *respostas_);
+  teleCmd_ = std::make_unique<telecmd::tTeleCmd>(telecmd::tTeleCmd::Dependencias{
+      *link_, cfg_, estado_, status_, logs_, *bancos_.dbZenthora, *respostas_, *permissao_});
+  canalEventos_ = std::make_unique<CanalEventosDoLink>(*link_, *fila_);
+  leitura_ = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
+      cfg_, estado_, logs_, sinal_, iniPath_, *bancos_.dbBase, *bancos_.dbZenthora, *listaVeiculo_, *canalEventos_,
+      opcoes_.termina});
+}
+
 bool TFPrincipal::ativaServidor() {
-  if (servidor_.isListening()) return true;
-  const auto porta = static_cast<quint16>(cfg_.KORVATEL_PORT);
   if (cfg_.KORVATEL_PORT < 0 || cfg_.KORVATEL_PORT > 65535) return false;
-  return servidor_.listen(QHostAddress::Any, porta);
+  return link_->Ativa(QHostAddress::Any, static_cast<quint16>(cfg_.KORVATEL_PORT));
 }
 
 void TFPrincipal::marcaVida() { sinal_.marca(clk::tickCount()); }
 
-void TFPrincipal::tmrProcessaTimer() { marcaVida(); }
+void TFPrincipal::tmrProcessaTimer() {
+  marcaVida();
+  if (leitura_) leitura_->ProcessFromDatabase();
+}
+
+void TFPrincipal::tmrMonitorAcumuloTimer() {
+  if (leitura_) leitura_->tmrMonitorAcumuloTimer();
+}
+
+void TFPrincipal::tmrLocalizacaoTimer() {
+  if (localizacao_) localizacao_->tmrLocalizacaoTimer(*bancos_.dbZenthora);
+}
 
 void TFPrincipal::tmrDiagnosticoTimer() {
   log("TFPrincipal.AtualizaIntervaloCodigo - " + std::to_string(estado_.NumModCom + 10), "Inicio");
@@ -211,7 +297,7 @@ void TFPrincipal::atualizaStatusBase(bool ativa) {
       status_.dicaBandeja = estado_.Integracao ? "KVT(Integração)-Ativo"_cp : "KORVATEL - Ativo";
       status_.st_Sts_Base = {"Conectado à Base"_cp, StatusModel::Cor::Verde, StatusModel::Cor::Branco};
       status_.mnuBase = "Base: Conectada";
-      ativaServidor();
+      if (link_) ativaServidor();
     }
     return;
   }
@@ -277,13 +363,19 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
   const std::uint32_t inicio = clk::tickCount();
   auto termina = [this, pronto] {
     tmrEsperaFim_.stop();
-    for (QTimer* t : {&tmrProcessa_, &tmrStatusQuillon_, &tmrBuffer_, &tmrMonitorAcumulo_, &tmrDiagnostico_,
-                      &tmrLocalizacao_})
+    for (QTimer* t : {&tmrProcessa_, &tmrStatusQuillon_, &tmrMonitorAcumulo_, &tmrDiagnostico_, &tmrLocalizacao_})
       t->stop();
-    tmrLocalizacao_.stop();
+    // freed in this order: the telecommand processor, the location index, the token query
+    leitura_.reset();
+    canalEventos_.reset();
+    teleCmd_.reset();
+    permissao_.reset();
+    respostas_.reset();
+    localizacao_.reset();
     qrToken_.reset();
     status_.icone = StatusModel::IconeBandeja::Nenhum;
-    servidor_.close();
+    fila_.reset();
+    link_.reset();
     if (watchdog_) watchdog_->stop();
     if (pronto) pronto();
   };

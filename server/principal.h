@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QTcpServer>
 #include <QTimer>
 
 #include <cstdint>
@@ -17,6 +16,27 @@
 #include "server/runtime/log_files.h"
 #include "server/runtime/status_model.h"
 #include "server/runtime/watchdog.h"
+
+namespace kvt::link {
+class LinkClientes;
+class FilaComandos;
+}  // namespace kvt::link
+namespace kvt::telecmd {
+class RespostaStatusErro;
+class tPermissaoCentral;
+class tTeleCmd;
+}  // namespace kvt::telecmd
+namespace kvt::common {
+class tListaVeiculo;
+}
+namespace kvt::events {
+class tEvtPersonalizado;
+class tComplementoEvento;
+class tLocalizacao;
+class tRenderizadorPost;
+class tLeituraEventos;
+class CanalEventos;
+}  // namespace kvt::events
 
 namespace kvt::server {
 
@@ -53,6 +73,8 @@ class TFPrincipal : public QObject {
   void tmrStatusQuillonTimer();
   void tmrDiagnosticoTimer();
   void tmrProcessaTimer();
+  void tmrMonitorAcumuloTimer();
+  void tmrLocalizacaoTimer();
 
   // The application-wide handler of every error nobody caught.
   void AppException(const std::string& message);
@@ -69,13 +91,22 @@ class TFPrincipal : public QObject {
   runtime::LogFiles& logs() { return logs_; }
   runtime::SinalDeVida& sinalDeVida() { return sinal_; }
   const std::string& iniPath() const { return iniPath_; }
-  std::uint16_t portaEscuta() const { return servidor_.isListening() ? servidor_.serverPort() : 0; }
+  std::uint16_t portaEscuta() const;
+  // The subsystems, once start-up created them (null before).
+  link::LinkClientes* link() { return link_.get(); }
+  link::FilaComandos* fila() { return fila_.get(); }
+  telecmd::tTeleCmd* teleCmd() { return teleCmd_.get(); }
+  events::tLeituraEventos* leitura() { return leitura_.get(); }
+  events::tRenderizadorPost* renderizador() { return renderizador_.get(); }
   bool timersAtivos() const { return tmrProcessa_.isActive(); }
 
  private:
   bool conectaBanco(const char* nome, std::unique_ptr<db::Connection>& conexao);
   void habilitaTimers();
   bool ativaServidor();
+  void carregaCatalogos();
+  void criaLink();
+  void criaProcessadores();
   void marcaVida();
   void atualizaStatusBase(bool ativa);
   void fechaBancos();
@@ -95,10 +126,20 @@ class TFPrincipal : public QObject {
   bool baseVerde_ = false;
   bool baseAmarela_ = false;
 
-  QTcpServer servidor_;
+  std::unique_ptr<common::tListaVeiculo> listaVeiculo_;
+  std::unique_ptr<events::tEvtPersonalizado> personalizados_;
+  std::unique_ptr<events::tComplementoEvento> complementos_;
+  std::unique_ptr<events::tLocalizacao> localizacao_;
+  std::unique_ptr<events::tRenderizadorPost> renderizador_;
+  std::unique_ptr<link::LinkClientes> link_;
+  std::unique_ptr<link::FilaComandos> fila_;
+  std::unique_ptr<telecmd::RespostaStatusErro> respostas_;
+  std::unique_ptr<telecmd::tPermissaoCentral> permissao_;
+  std::unique_ptr<telecmd::tTeleCmd> teleCmd_;
+  std::unique_ptr<events::CanalEventos> canalEventos_;
+  std::unique_ptr<events::tLeituraEventos> leitura_;
   QTimer tmrProcessa_;
   QTimer tmrStatusQuillon_;
-  QTimer tmrBuffer_;
   QTimer tmrMonitorAcumulo_;
   QTimer tmrDiagnostico_;
   QTimer tmrLocalizacao_;

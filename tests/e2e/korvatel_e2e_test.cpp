@@ -125,3 +125,62 @@ TEST_F(KorvatelE2E, CleanStartAcceptsClientsRefusesASecondInstanceAndStopsOnSigt
   EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
 }
+
+namespace {
+
+// Reads from the client until the received bytes hold `text` or the time runs out.
+bool waitForBytes(QTcpSocket& s, std::string& received, const std::string& text, int ms) {
+  for (int waited = 0; waited < ms && received.find(text) == std::string::npos; waited += 50) {
+    if (s.waitForReadyRead(50)) received += s.readAll().toStdString();
+  }
+  return received.find(text) != std::string::npos;
+}
+
+struct DemoE2E : KorvatelE2E {
+  void SetUp() override {
+    central::CentralOptions opt;
+    opt.port = freePort();
+    opt.demo = true;
+    opt.overwrite = true;
+    files = central::createCentral(dir.path().string(), opt);
+    sql(files.urlZenthora,
+        "INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, IntervaloAtualizacao) "
+        "VALUES (12, 'KORVATEL2', 1)");
+    ini::IniFile(files.ini).writeInteger("KORVATEL", "TIMER_BUFFER", 1);
+  }
+};
+
+}  // namespace
+
+TEST_F(DemoE2E, WithQuillonSimAClientLogsInAndReceivesEvents) {
+  QProcess quillon;
+  quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+  quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
+  quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", "20", "--vehicles", "20"});
+  quillon.start();
+  ASSERT_TRUE(quillon.waitForStarted(5000));
+
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  ASSERT_TRUE(client.waitForConnected(5000));
+  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+               "</telecomando>");
+  std::string received;
+  EXPECT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << received << log();
+  // the stand-in's events reach the logged-in client as TeleEvento documents
+  EXPECT_TRUE(waitForBytes(client, received, "<Localizacao>", 20000)) << received.substr(0, 2000);
+  EXPECT_NE(received.find("<?xml version=\"1.0\" ?>  <TeleEvento> "), std::string::npos) << received.substr(0, 500);
+
+  server->terminate();
+  ASSERT_TRUE(server->waitForFinished(15000));
+  EXPECT_EQ(server->exitCode(), 0) << server->readAllStandardError().toStdString();
+  quillon.terminate();
+  ASSERT_TRUE(quillon.waitForFinished(5000));
+  // the base was seen as up and events piled up in the module's table
+  auto base = db::Connection::open(files.urlBase);
+  db::Statement q(*base, std::string("SELECT COUNT(*) AS n FROM tEvtPost02"));
+  q.open();
+  EXPECT_GT(q.field("n").asInt(), 0);
+}
