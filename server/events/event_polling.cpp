@@ -284,6 +284,7 @@ void tLeituraEventos::tmrMonitorAcumuloTimer() {
   };
   const std::uint32_t aguardando = corrige(false);
   numEvtAguardando_ = aguardando;
+  if (d_.status) d_.status->lbNumEvtAguardando = std::to_string(aguardando);
   corrige(true);
 
   if (aguardando > u32(d_.cfg.Alarme_Tamanho_Buffer_Disco) &&

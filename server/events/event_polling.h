@@ -19,7 +19,7 @@
 //
 // Wiring in the server object:
 //   tLeituraEventos leitura({cfg, estado, logs, sinal, iniPath, *dbBase, *dbZenthora, listaVeiculo, canal,
-//                            termina});
+//                            termina, &status});
 //   tmrProcessFromDatabase (1000 ms)  -> leitura.ProcessFromDatabase()
 //   tmrMonitorAcumulo     (10000 ms)  -> leitura.tmrMonitorAcumuloTimer()
 
@@ -35,6 +35,7 @@
 #include "server/runtime/configuracao.h"
 #include "server/runtime/estado_servidor.h"
 #include "server/runtime/log_files.h"
+#include "server/runtime/status_model.h"
 #include "server/runtime/watchdog.h"
 
 namespace kvt::events {
@@ -63,6 +64,7 @@ struct DependenciasLeitura {
   common::tListaVeiculo& listaVeiculo;
   CanalEventos& canal;
   std::function<void(int codigo)> termina;  // ends the process (std::_Exit in production)
+  runtime::StatusModel* status = nullptr;   // lbNumEvtAguardando, when a status model is kept
 };
 
 // The statements of one module's tables, in the connection's dialect.

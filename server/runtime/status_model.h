@@ -30,6 +30,7 @@ struct StatusModel {
   std::string lbAviso;
   Cor corAviso = Cor::Preto;  // the telecommand processor shows its warnings in red
   std::string lbcmdsent;      // TotalCmdEnviados
+  std::string lbNumEvtAguardando;  // events waiting in the event table (accumulation monitor)
   HistoryList lberro;
 };
 

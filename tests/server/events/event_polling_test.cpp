@@ -59,6 +59,7 @@ struct PollingFixture : ::testing::Test {
   runtime::tConfiguracao cfg;
   runtime::EstadoServidor estado;
   runtime::HistoryList historico;
+  runtime::StatusModel status;
   std::unique_ptr<runtime::LogFiles> logs;
   runtime::SinalDeVida sinal;
   std::optional<int> saida;
@@ -75,7 +76,8 @@ struct PollingFixture : ::testing::Test {
   events::tLeituraEventos& cria() {
     lista = std::make_unique<common::tListaVeiculo>(*dbZenthora);
     leitura = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
-        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, canal, [this](int c) { saida = c; }});
+        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, canal, [this](int c) { saida = c; },
+        &status});
     return *leitura;
   }
   void exec(const std::string& sql) { db::Statement(*dbZenthora, sql).execute(); }
@@ -331,6 +333,7 @@ TEST_F(PollingFixture, MonitorCorrectsPositionsAndCountsTheWaiting) {
     l.tmrMonitorAcumuloTimer();
     EXPECT_EQ(estado.UltimoNumSeqProcessado, c.esperada) << c.posicao;
     EXPECT_EQ(l.NumEvtAguardando(), c.aguardando) << c.posicao;
+    EXPECT_EQ(status.lbNumEvtAguardando, std::to_string(c.aguardando)) << c.posicao;
     if (c.esperada != c.posicao) {
       EXPECT_EQ(ini("ULTIMO_NUM_SEQ_PROCESSADO"), c.esperada);
     }
