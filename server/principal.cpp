@@ -255,7 +255,7 @@ void TFPrincipal::criaProcessadores() {
   canalEventos_ = std::make_unique<CanalEventosDoLink>(*link_, *fila_);
   leitura_ = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
       cfg_, estado_, logs_, sinal_, iniPath_, *bancos_.dbBase, *bancos_.dbZenthora, *listaVeiculo_, *canalEventos_,
-      opcoes_.termina});
+      opcoes_.termina, &status_});
 }
 
 bool TFPrincipal::ativaServidor() {

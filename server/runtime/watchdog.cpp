@@ -66,7 +66,8 @@ bool tThr_WatchDog::verifica() {
   texto_ += "O KVT não responde à "_cp + std::to_string(silencio / 1000) + " segundos.\r\n";
   texto_ += "A aplicação será finalizada."_cp + "\r\n";
   const text::DateTime agora = clk::now();
-  const std::string registro = "(" + text::dateTimeToStr(agora) + ") " + texto_ + "\r\n";
+  std::string registro = "(";
+  registro.append(text::dateTimeToStr(agora)).append(") ").append(texto_).append("\r\n");
   const std::string name = NomeArquivoWatchDog(agora.year, agora.month, agora.day);
   const std::string path = folder_.empty() || folder_ == "." ? name : folder_ + "/" + name;
   if (FILE* f = std::fopen(path.c_str(), "ab")) {

@@ -42,38 +42,7 @@ std::string aplica(const Tabela& t, std::string_view texto) {
   for (char& c : out) c = t[static_cast<unsigned char>(c)];
   return out;
 }
-
-// Digit value of one upper-cased character; every other character counts 0.
-std::uint32_t valorDigito(char c) {
-  if (c >= '1' && c <= '9') return static_cast<std::uint32_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint32_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint32_t>(c - 'a' + 10);
-  return 0;
-}
-
-// Unsigned arithmetic wraps modulo 2^32 by definition, which is exactly the
-// 32-bit reading: 16^8 is 0, so only the last eight characters can count.
-std::uint32_t leHexadecimal(std::string_view texto) {
-  std::uint32_t valor = 0;
-  std::uint32_t peso = 1;
-  for (auto i = texto.size(); i > 0 && peso != 0; --i) {
-    valor += valorDigito(texto[i - 1]) * peso;
-    peso *= 16u;
-  }
-  return valor;
-}
-
 }  // namespace
-
-std::string EnvelopaTeleEvento(std::string_view corpo) {
-  std::string doc;
-  doc.reserve(corpo.size() + 48);
-  doc += "<?xml version=\"1.0\" ?> ";
-  doc += " <TeleEvento> ";
-  doc += corpo;
-  doc += " </TeleEvento>";
-  return doc;
-}
 
 std::string LimpaTextoXML(std::string_view texto) {
   static const Tabela tabela = montaTabela(true);
@@ -97,18 +66,6 @@ std::string EscapaTextoXML(std::string_view texto) {
     }
   }
   return out;
-}
-
-std::optional<std::int32_t> HexParaInt(std::string_view texto) {
-  if (texto.empty()) return std::nullopt;
-  std::uint32_t valor = leHexadecimal(texto);
-  if (texto.front() == '-') valor = 0u - valor;
-  return static_cast<std::int32_t>(valor);
-}
-
-std::optional<std::uint32_t> HexParaNum(std::string_view texto) {
-  if (texto.empty()) return std::nullopt;
-  return leHexadecimal(texto);
 }
 
 std::string DataHoraAtual() { return text::dateTimeToStr(clk::now()); }

@@ -9,10 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/hex_text.h"
+#include "server/link/outbound_buffer.h"
+
 namespace kvt::telecmd {
 
-// "<?xml version=\"1.0\" ?> " + " <TeleEvento> " + body + " </TeleEvento>".
-std::string EnvelopaTeleEvento(std::string_view corpo);
+// "<?xml version=\"1.0\" ?> " + " <TeleEvento> " + body + " </TeleEvento>", the
+// same wrapping the outbound buffer gives every reply.
+using link::EnvelopaTeleEvento;
 
 // Replaces characters one for one (the length never changes): "&" becomes "e",
 // "<" and ">" become "[" and "]", accented vowels, "Ç", "ç", "Ñ", "ñ" lose their
@@ -28,15 +32,10 @@ std::string LimpaAcentos(std::string_view texto);
 // injected into a document that every connection receives.
 std::string EscapaTextoXML(std::string_view texto);
 
-// Reads the text (upper-cased) as hexadecimal digits from the last character to
-// the first, the last one being the lowest digit: "1"-"9" and "A"-"F" count
-// their value, every other character ("0" and "-" included) counts 0. The
-// arithmetic is 32-bit and wraps, so characters before the last eight add
-// nothing. HexParaInt negates the result when the first character is "-";
-// HexParaNum has no sign rule and gives the 32-bit pattern. An empty text
-// cannot be converted: nullopt, and each caller decides what it stands for.
-std::optional<std::int32_t> HexParaInt(std::string_view texto);
-std::optional<std::uint32_t> HexParaNum(std::string_view texto);
+// Hexadecimal texts of the protocol (an empty text gives nullopt, and each
+// caller decides what it stands for).
+using text::HexParaInt;
+using text::HexParaNum;
 
 // The current local date and time in the regional short date and long time
 // formats, as every reply body and activity-list line carries it.
