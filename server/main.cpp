@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QSocketNotifier>
+#include <QSplashScreen>
 
 #include <csignal>
 #include <cstdio>
@@ -112,6 +114,19 @@ int executa(int argc, char** argv) {
     runtime::Bancos bancos;
     bancos.dbZenthora = runtime::AbreBanco(ini, "dbZenthora");
 
+    // 5. the splash window, only with a display
+    std::unique_ptr<QSplashScreen> splash;
+    if (g_grafico) {
+      QPixmap fundo(420, 160);
+      fundo.fill(QColor(0x1F, 0x3A, 0x5F));
+      splash = std::make_unique<QSplashScreen>(fundo);
+      splash->setWindowTitle("Talvero - KVT");
+      splash->showMessage(QString::fromStdString(text::cp1252ToUtf8("Interface de Acesso à Central Talvero"_cp)),
+                          Qt::AlignCenter, Qt::white);
+      splash->show();
+      QCoreApplication::processEvents();
+    }
+
     // 6. a single instance per module
     const auto instancia = runtime::VerificaInstancia(*bancos.dbZenthora, "KORVATEL" + std::to_string(numModCom),
                                                       [](std::uint32_t ms) {
@@ -123,6 +138,7 @@ int executa(int argc, char** argv) {
     }
 
     // 7. the security database, then the server itself
+    splash.reset();
     bancos.dbSSE = runtime::AbreBanco(ini, "dbSSE");
     server::OpcoesServidor opcoes;
     opcoes.programDir = programDir;
