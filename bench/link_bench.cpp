@@ -5,6 +5,8 @@
 //   same bytes with plain sends to ten sockets and to one socket.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.h"
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpServer>
@@ -261,19 +263,7 @@ void BM_BaseEnvioDiretoUmSocket(benchmark::State& state) {
 }
 BENCHMARK(BM_BaseEnvioDiretoUmSocket)->Unit(benchmark::kMicrosecond);
 
-class Coletor : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) tempos[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double tempo(const std::string& nome) const {
-    const auto t = tempos.find(nome);
-    return t == tempos.end() ? 0.0 : t->second;
-  }
-  std::map<std::string, double> tempos;
-};
+using ::kvt::bench::Coletor;
 
 }  // namespace
 

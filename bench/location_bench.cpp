@@ -5,6 +5,8 @@
 // The ratios are printed after the runs.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -142,16 +144,7 @@ BENCHMARK(BM_CalculaLocalizacao_OrdemDoBanco);
 void BM_CalculaLocalizacao_Ordenado(benchmark::State& state) { calcula(state, *dados().ordenado); }
 BENCHMARK(BM_CalculaLocalizacao_Ordenado);
 
-// Keeps the mean time of every benchmark for the ratios.
-class Coletor : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) tempos[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> tempos;
-};
+using ::kvt::bench::Coletor;
 
 }  // namespace
 

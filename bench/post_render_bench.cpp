@@ -11,6 +11,8 @@
 //   once every three seconds, which caps it at rows-per-pass / 3 per second.
 #include <benchmark/benchmark.h>
 
+#include "bench/ratio_reporter.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -245,19 +247,7 @@ BENCHMARK(BM_TabelaParaClientes)
     ->UseRealTime()
     ->Iterations(3);
 
-class Coletor : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) tempos[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double tempo(const std::string& nome) const {
-    const auto t = tempos.find(nome);
-    return t == tempos.end() ? 0.0 : t->second;
-  }
-  std::map<std::string, double> tempos;
-};
+using ::kvt::bench::Coletor;
 
 }  // namespace
 
