@@ -35,6 +35,8 @@
 #include "server/telecmd/tele_cmd.h"
 #include "tests/support/temp_dir.h"
 
+#include "tests/support/cliente_qt.h"
+
 using namespace kvt;
 using namespace kvt::text::literals;
 
@@ -56,21 +58,7 @@ void giraLoop(int ms = 30) {
   while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-struct Cliente {
-  QTcpSocket socket;
-  std::string recebido;
-  void conecta(quint16 porta) {
-    QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
-      const QByteArray b = socket.readAll();
-      recebido.append(b.constData(), static_cast<std::size_t>(b.size()));
-    });
-    socket.connectToHost(QHostAddress::LocalHost, porta);
-  }
-  void envia(const std::string& bytes) {
-    socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    socket.flush();
-  }
-};
+using Cliente = test::ClienteQt;
 
 std::string documento(const std::string& corpo) { return "<?xml version=\"1.0\" ?>  <TeleEvento> " + corpo + " </TeleEvento>"; }
 

@@ -31,6 +31,8 @@
 #include "server/runtime/log_files.h"
 #include "tests/support/temp_dir.h"
 
+#include "tests/support/cliente_qt.h"
+
 namespace kvt::test {
 
 // Runs the event loop until pred holds or ms of real time pass.
@@ -57,23 +59,6 @@ struct DocumentoRecebido {
   friend bool operator==(const DocumentoRecebido&, const DocumentoRecebido&) = default;
 };
 
-// A client that reads everything it is sent.
-struct ClienteQt {
-  QTcpSocket socket;
-  std::string recebido;
-  void conecta(quint16 porta) {
-    QObject::connect(&socket, &QTcpSocket::readyRead, [this] {
-      const QByteArray b = socket.readAll();
-      recebido.append(b.constData(), static_cast<std::size_t>(b.size()));
-    });
-    socket.connectToHost(QHostAddress::LocalHost, porta);
-  }
-  void envia(const std::string& bytes) {
-    socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    socket.flush();
-  }
-  std::int32_t portaLocal() const { return socket.localPort(); }
-};
 
 // A client that reads only when told, with a receive buffer as small as the
 // system allows, so the server soon cannot send it more.
