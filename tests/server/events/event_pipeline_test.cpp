@@ -37,6 +37,8 @@
 
 #include "tests/support/cliente_qt.h"
 
+#include "tests/server/events/central_eventos.h"
+
 using namespace kvt;
 using namespace kvt::text::literals;
 
@@ -202,22 +204,9 @@ struct Pipeline : ::testing::Test {
   }
 
   void exec(const std::string& sql) { db::Statement(*dbZenthora, sql).execute(); }
-  void posta(const char* tabela, const std::string& post) {
-    db::Statement st(*dbBase, std::string("insert into ") + tabela + " (Post) values (:Post)");
-    st.bindMemo("Post", post).execute();
-  }
-  int conta(db::Connection& c, const std::string& sql) {
-    db::Statement st(c, sql);
-    st.open();
-    return st.field(std::size_t{0}).asInt();
-  }
-  std::vector<std::string> comandosPost() {
-    db::Statement st(*dbZenthora, std::string("select Post from tCmdPost order by NumSeq"));
-    st.open();
-    std::vector<std::string> codigos;
-    for (; !st.eof(); st.next()) codigos.emplace_back(events::ObtemCampoPost(st.field("Post").asString(), "5").valor);
-    return codigos;
-  }
+  void posta(const char* tabela, const std::string& post) { test::postaEvento(*dbBase, tabela, post); }
+  int conta(db::Connection& c, const std::string& sql) { return test::contaLinhas(c, sql); }
+  std::vector<std::string> comandosPost() { return test::codigosComandoPost(*dbZenthora); }
   std::int32_t ini(const char* chave) { return ini::IniFile(files.ini).readInteger("CONTROLE", chave, -99); }
   std::string log() { return test::readFile(dir.file("KORVATEL01.log")); }
 };
