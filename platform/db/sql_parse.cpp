@@ -207,7 +207,10 @@ std::vector<std::string> splitStatements(std::string_view sql) {
       i = after;
       continue;
     }
-    if (sql[i] == ';') {
+    // a ';' followed by a digit is a procedure's number ("exec spX;1 ..."), never
+    // the end of a statement: no statement starts with a digit
+    const bool numeroProcedimento = i + 1 < sql.size() && sql[i + 1] >= '0' && sql[i + 1] <= '9';
+    if (sql[i] == ';' && !numeroProcedimento) {
       // sqlite3_complete keeps "BEGIN ...; END" of a trigger together
       const std::string candidate(sql.substr(start, i + 1 - start));
       if (sqlite3_complete(candidate.c_str())) {
@@ -238,6 +241,11 @@ std::optional<ExecCall> parseExec(std::string_view statement) {
     j = after != j ? after : j + 1;
   }
   std::string name(statement.substr(i, j - i));
+  // the procedure's number ("spX;1"): the central keeps one body per name
+  if (const auto semicolon = name.find_last_of(';'); semicolon != std::string::npos &&
+      semicolon + 1 < name.size() &&
+      name.find_first_not_of("0123456789", semicolon + 1) == std::string::npos)
+    name.resize(semicolon);
   if (const auto dot = name.find_last_of('.'); dot != std::string::npos) name = name.substr(dot + 1);
   if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
   if (name.empty()) throw DbError("Comando exec sem o nome do procedimento: "_cp + std::string(statement));

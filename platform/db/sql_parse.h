@@ -23,7 +23,8 @@ struct PositionalSql {
 PositionalSql toPositional(std::string_view sql);
 
 // The statements of a text, split at the ';' that end a complete SQLite
-// statement (so trigger bodies stay whole); blank pieces and pieces holding
+// statement (so trigger bodies stay whole), but not at a ';' followed by a
+// digit, which numbers a procedure ("exec spX;1"); blank pieces and pieces holding
 // only comments are left out. The ';' is not kept, and comments become blanks
 // (the SQLite ODBC driver takes a ';' inside a comment for a second statement).
 std::vector<std::string> splitStatements(std::string_view sql);
@@ -39,6 +40,7 @@ struct ExecCall {
   std::string procedure;
   std::vector<ExecArgument> arguments;
 };
+// A procedure's number after its name ("exec spX;1 @A = :a") is dropped.
 // nullopt when the statement is not "exec"/"execute"; throws DbError when it is
 // but an argument cannot be read.
 std::optional<ExecCall> parseExec(std::string_view statement);

@@ -131,6 +131,10 @@ TEST_P(DbContract, ExecRunsTheProcedureBody) {
   Statement q(*db, "SELECT d FROM t WHERE s = 'a;b'");
   q.open();
   EXPECT_EQ(q.field("d").asDateTime(), (text::DateTime{2024, 1, 2, 3, 4, 5, 0}));
+  Statement numerado(*db, "exec spGrava;1 @Quando = :Quando, @Nome = :Nome, @Valor = 9");
+  numerado.bindText("Nome", "e").bindNull("Quando").open();
+  ASSERT_EQ(numerado.rowCount(), 1u);
+  EXPECT_EQ(numerado.field("i").asInt(), 10);
 
   try {
     Statement(*db, "exec spNaoExiste 1").execute();
@@ -227,6 +231,23 @@ TEST(SqlParse, OnlyColonsBeforeANameOutsideLiteralsAreParameters) {
   EXPECT_EQ(call->arguments[1].literal.asString(), "a,b");
   EXPECT_EQ(call->arguments[2].literal.type(), Value::Type::Float);
   EXPECT_FALSE(detail::parseExec("executar spX"));
+}
+
+// Stored-procedure components name a procedure with its number and pass
+// parameters by their "@" names, in any order.
+TEST(SqlParse, NumberedProcedureIsOneStatementCallingTheProcedure) {
+  const auto partes = detail::splitStatements("exec spX;1 @B = :b, @A = 2; SELECT 1;2");
+  ASSERT_EQ(partes.size(), 2u);
+  EXPECT_EQ(partes[0], "exec spX;1 @B = :b, @A = 2");
+  const auto call = detail::parseExec(partes[0]);
+  ASSERT_TRUE(call);
+  EXPECT_EQ(call->procedure, "spX");
+  ASSERT_EQ(call->arguments.size(), 2u);
+  EXPECT_EQ(call->arguments[0].target, "B");
+  EXPECT_EQ(call->arguments[0].parameter, "b");
+  EXPECT_EQ(call->arguments[1].target, "A");
+  EXPECT_EQ(detail::parseExec("exec [dbo].[spX];12")->procedure, "spX");
+  EXPECT_EQ(detail::parseExec("exec spX;a")->procedure, "spX;a");  // not a number: the name as written
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DbContract, testing::Values(kNative, kOdbc),
