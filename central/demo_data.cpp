@@ -116,6 +116,14 @@ std::string chassis(Sequence& seq) {
   return c;
 }
 
+// The last connection of the i-th vehicle. Among the GPRS/satellite units
+// (models 2 and 3) one in twenty connected over GPRS two minutes ago, so it
+// takes every command over GPRS, and one in twenty entered power-saving mode
+// (event 57), so it takes only the codes that wake it; the others were last
+// heard an hour ago and take only what may go by satellite.
+int connectionEvent(int i) { return i % 20 == 15 ? 57 : 2; }
+const char* connectionAge(int i) { return i % 20 == 4 ? "-2 minutes" : "-1 hour"; }
+
 void loadVehicles(SqliteFile& zenthora, const std::vector<City>& cities) {
   Sequence seq;
   const std::int64_t transportadoras = zenthora.scalar("SELECT count(*) FROM tTransp");
@@ -156,7 +164,8 @@ void loadVehicles(SqliteFile& zenthora, const std::vector<City>& cities) {
     grid.push_back({terminal, terminal, latitude, longitude, "Em " + city.cidade,
                     std::string(seq.next(3) == 0 ? "Parado" : "Em movimento"), std::int64_t{2},
                     std::string("-") + std::to_string(1 + seq.next(600)) + " minutes"});
-    events.push_back({terminal, terminal, std::int64_t{2}});
+    events.push_back({terminal, terminal, std::int64_t{connectionEvent(i)}, std::string(connectionAge(i)),
+                      std::string(connectionAge(i)), std::int64_t{2}});
     if (model == 3)
       zeta.push_back({terminal, std::string("CS") + std::to_string(100 + i % 7), std::string("ZQZQ"),
                       std::to_string(900000 + terminal), std::to_string(700000000 + terminal)});
@@ -167,10 +176,11 @@ void loadVehicles(SqliteFile& zenthora, const std::vector<City>& cities) {
       "Cidade, UF, Rastreador, Versao, TipoComunicacao, DadosCnx1, Console, TipoConsole, linker_plano) "
       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       vehicles);
-  // The last connection of every vehicle was an ordinary GPRS event a while ago.
+  // The last connection of every vehicle was a GPRS event: a while ago for
+  // most, so the GPRS/satellite units take commands by satellite only.
   zenthora.runEach(
       "INSERT INTO tTeleEvento (IdSequencia, IdTerminal, CodMsg, Evento, DataHoraEm, DataHoraRec, TecnologiaEvento) "
-      "VALUES (?, ?, 2, 2, datetime('now','localtime','-1 hour'), datetime('now','localtime','-1 hour'), ?)",
+      "VALUES (?, ?, 2, ?, datetime('now','localtime',?), datetime('now','localtime',?), ?)",
       events);
   zenthora.runEach(
       "INSERT INTO tGridVeiculos (IdTerminal, IdSeq_LastCnx, Latitude, Longitude, Localizacao, StatusVeic, "

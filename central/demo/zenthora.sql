@@ -281,3 +281,18 @@ SELECT i, '10.50.60.70', 12001 FROM n;
 WITH RECURSIVE n(i) AS (SELECT 4096 UNION ALL SELECT i + 1 FROM n WHERE i < 4115)
 INSERT INTO tVeicSensor (idTerminal, StrSensor1, UsoSensor1, StrSensor2, UsoSensor2)
 SELECT i, 'Porta do baú', 1, 'Temperatura', i % 2 FROM n;
+
+-- Tracker catalogue rules: model 1 follows its plan; the GPRS/satellite units
+-- and four models of the maker's catalogue take pre-defined messages; the Zeta
+-- family from firmware 3.0 takes free texts by satellite, from 3.2 also
+-- formatted messages.
+INSERT INTO tRegraRastreadorKVT (Regra, Rastreador, VersaoMinima, VersaoMaxima) VALUES
+  ('ModeloComPlano', 1, NULL, NULL),
+  ('ModelosMensagemPre', 2, NULL, NULL),
+  ('ModelosMensagemPre', 3, NULL, NULL),
+  ('ModelosMensagemPre', 6, NULL, NULL),
+  ('ModelosMensagemPre', 7, NULL, NULL),
+  ('ModelosMensagemPre', 8, NULL, NULL),
+  ('ModelosMensagemPre', 9, NULL, NULL),
+  ('AceitaTextoSatelite', 3, '3.0', NULL),
+  ('AceitaFormatadaSatelite', 3, '3.2', NULL);

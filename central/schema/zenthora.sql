@@ -558,3 +558,18 @@ CREATE TABLE tCfgListaParadas (
   NaturezaOperacao   INTEGER,
   Nome_Perfil        TEXT
 );
+
+-- Rules of the maker's tracker catalogue that the vehicle commands follow:
+--   'ModeloComPlano'          the model whose commands are checked against the
+--                             vehicle's service plan (one row);
+--   'ModelosMensagemPre'      the models that take pre-defined messages;
+--   'AceitaTextoSatelite'     models and firmware versions (VersaoMinima to
+--                             VersaoMaxima, compared as texts, NULL = open)
+--                             that take free-text and binary messages by satellite;
+--   'AceitaFormatadaSatelite' the same for formatted messages.
+CREATE TABLE tRegraRastreadorKVT (
+  Regra        TEXT NOT NULL,
+  Rastreador   INTEGER NOT NULL,
+  VersaoMinima TEXT,
+  VersaoMaxima TEXT
+);

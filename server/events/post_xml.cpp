@@ -166,13 +166,7 @@ void tRenderizadorPost::CarregaTokens() {
 }
 
 void tRenderizadorPost::CarregaMensagensPre(const std::vector<LinhaMensagemPre>& linhas) {
-  mensagens_.clear();
-  quantidade_.clear();
-  for (const LinhaMensagemPre& linha : linhas) {
-    mensagens_.emplace(std::make_pair(linha.idMsg, linha.idMsgSub), linha.Mensagem);
-    ++quantidade_[linha.idMsg];
-  }
-  mensagensCarregadas_ = true;
+  mensagensPre_.Carrega(linhas);
 }
 
 void tRenderizadorPost::CarregaMensagensPre() {
@@ -224,22 +218,10 @@ std::string tRenderizadorPost::RenderizaCampo(std::int32_t id, std::string_view 
 
 std::string tRenderizadorPost::ElementoMensagemPre(std::int32_t numero) {
   if (numero < 0) return {};
-  if (!mensagensCarregadas_) CarregaMensagensPre();
-  const std::int32_t grupo = numero / 8;
-  const std::int32_t k = numero % 8;
-  std::int32_t sub = k + 1;
-  if (k == 0) {
-    const auto q = quantidade_.find(grupo);
-    sub = q != quantidade_.end() && q->second > 1 ? 1 : 0;
-  }
-  const auto linha = mensagens_.find({grupo, sub});
-  if (linha == mensagens_.end()) return {};
-  std::string texto = linha->second;
-  if (sub > 0) {
-    const auto cabeca = mensagens_.find({grupo, 0});
-    if (cabeca != mensagens_.end()) texto = cabeca->second + texto;
-  }
-  return RenderizaCampo(kCampoTextoLivre, texto);
+  if (!mensagensPre_.Carregado()) CarregaMensagensPre();
+  const common::LinhaMensagemPre* linha = mensagensPre_.Procura(numero);
+  if (!linha) return {};
+  return RenderizaCampo(kCampoTextoLivre, mensagensPre_.TextoComCabecalho(*linha));
 }
 
 std::int32_t tRenderizadorPost::decimal(std::int32_t id, std::string_view valor, std::string_view post) const {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "server/common/mensagem_pre.h"
 #include "server/events/custom_event.h"
 #include "server/events/event_sinks.h"
 #include "server/events/location.h"
@@ -51,11 +52,7 @@ struct LinhaToken {
   std::int32_t TipoToken = 1;  // 1 = the field is rendered
 };
 
-struct LinhaMensagemPre {
-  std::int32_t idMsg = 0;
-  std::int32_t idMsgSub = 0;
-  std::string Mensagem;
-};
+using LinhaMensagemPre = common::LinhaMensagemPre;
 
 const db::SqlText& sqlCatalogoTokens();
 const db::SqlText& sqlMensagensPreZeta();
@@ -102,9 +99,7 @@ class tRenderizadorPost {
   // entry is the final element name.
   std::array<std::string, 256> nomesCurtos_;
   std::unordered_map<std::int32_t, std::string> nomesLongos_;
-  bool mensagensCarregadas_ = false;
-  std::map<std::pair<std::int32_t, std::int32_t>, std::string> mensagens_;
-  std::map<std::int32_t, std::int32_t> quantidade_;  // rows per idMsg
+  common::tCatalogoMensagensPre mensagensPre_;
 };
 
 }  // namespace kvt::events
