@@ -568,8 +568,8 @@ CREATE TABLE tCfgListaParadas (
 --                             that take free-text and binary messages by satellite;
 --   'AceitaFormatadaSatelite' the same for formatted messages.
 CREATE TABLE tRegraRastreadorKVT (
-  Regra        TEXT NOT NULL,
-  Rastreador   INTEGER NOT NULL,
+  Regra        TEXT,
+  Rastreador   INTEGER,
   VersaoMinima TEXT,
   VersaoMaxima TEXT
 );
