@@ -17,6 +17,7 @@
 #include "server/link/command_queue.h"
 #include "server/runtime/app_exception.h"
 #include "server/runtime/diagnostico.h"
+#include "server/security/seg_eletronica.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/tele_cmd.h"
@@ -252,6 +253,11 @@ void TFPrincipal::criaProcessadores() {
   permissao_ = std::make_unique<telecmd::tPermissaoCentral>(*bancos_.dbZenthora, *respostas_);
   teleCmd_ = std::make_unique<telecmd::tTeleCmd>(telecmd::tTeleCmd::Dependencias{
       *link_, cfg_, estado_, status_, logs_, *bancos_.dbZenthora, *respostas_, *permissao_});
+  if (bancos_.dbSSE) {
+    dmSegEletronica_ = std::make_unique<security::TdmSegEletronica>(security::TdmSegEletronica::Dependencias{
+        *link_, *respostas_, logs_, *bancos_.dbZenthora, *bancos_.dbSSE});
+    dmSegEletronica_->RegistraTratadores(*teleCmd_);
+  }
   canalEventos_ = std::make_unique<CanalEventosDoLink>(*link_, *fila_);
   leitura_ = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
       cfg_, estado_, logs_, sinal_, iniPath_, *bancos_.dbBase, *bancos_.dbZenthora, *listaVeiculo_, *canalEventos_,
@@ -368,6 +374,7 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
     // freed in this order: the telecommand processor, the location index, the token query
     leitura_.reset();
     canalEventos_.reset();
+    dmSegEletronica_.reset();
     teleCmd_.reset();
     permissao_.reset();
     respostas_.reset();

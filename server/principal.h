@@ -29,6 +29,9 @@ class tTeleCmd;
 namespace kvt::common {
 class tListaVeiculo;
 }
+namespace kvt::security {
+class TdmSegEletronica;
+}
 namespace kvt::events {
 class tEvtPersonalizado;
 class tComplementoEvento;
@@ -136,6 +139,7 @@ class TFPrincipal : public QObject {
   std::unique_ptr<telecmd::RespostaStatusErro> respostas_;
   std::unique_ptr<telecmd::tPermissaoCentral> permissao_;
   std::unique_ptr<telecmd::tTeleCmd> teleCmd_;
+  std::unique_ptr<security::TdmSegEletronica> dmSegEletronica_;
   std::unique_ptr<events::CanalEventos> canalEventos_;
   std::unique_ptr<events::tLeituraEventos> leitura_;
   QTimer tmrProcessa_;
