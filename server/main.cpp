@@ -1,5 +1,7 @@
-// korvatel: the server. Usage: korvatel [--dir PROGRAM-DIR] [--headless]
+// korvatel: the server. Usage: korvatel [MACHINE] [--dir PROGRAM-DIR] [--headless]
 //
+// MACHINE names the computer the diagnostic report (-29) describes; without it
+// the report describes this computer.
 // The program directory (KORVATEL.INI) is the executable's directory unless
 // --dir names another; log files, BufferEnvio.txt and watchdog records go to the
 // current working directory. Without a display (or with --headless) no window
@@ -39,6 +41,7 @@ namespace {
 struct Argumentos {
   std::string dir;
   bool headless = false;
+  std::string maquina;  // the first argument that is not an option: the diagnostic report's machine
 };
 
 Argumentos leArgumentos(int argc, char** argv) {
@@ -47,6 +50,7 @@ Argumentos leArgumentos(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--dir" && i + 1 < argc) a.dir = argv[++i];
     else if (arg == "--headless") a.headless = true;
+    else if (a.maquina.empty() && !arg.empty() && arg.front() != '-') a.maquina = arg;
   }
   return a;
 }
@@ -144,6 +148,7 @@ int executa(int argc, char** argv) {
     opcoes.programDir = programDir;
     opcoes.workDir = ".";
     opcoes.mostraMensagem = mostraMensagem;
+    opcoes.maquinaDiagnostico = args.maquina;
     server::TFPrincipal principal(opcoes, bancos, instancia.intervaloMs);
     if (!principal.FormCreate()) return 1;
 

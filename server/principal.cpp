@@ -18,6 +18,7 @@
 #include "server/runtime/app_exception.h"
 #include "server/runtime/diagnostico.h"
 #include "server/security/seg_eletronica.h"
+#include "server/telecmd/consultas.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/tele_cmd.h"
@@ -258,6 +259,14 @@ void TFPrincipal::criaProcessadores() {
         *link_, *respostas_, logs_, *bancos_.dbZenthora, *bancos_.dbSSE});
     dmSegEletronica_->RegistraTratadores(*teleCmd_);
   }
+  consultas_ = std::make_unique<telecmd::tConsultas>(telecmd::tConsultas::Dependencias{
+      *teleCmd_, *bancos_.dbBase, logs_,
+      [this](std::int32_t chave) -> std::optional<telecmd::DefinicaoEntrada> {
+        const events::DefModuloPorta* d = personalizados_ ? personalizados_->qrDef_Modulo_Porta().Localiza(chave) : nullptr;
+        if (!d) return std::nullopt;
+        return telecmd::DefinicaoEntrada{d->TipoCompilador, d->Identificador};
+      },
+      opcoes_.maquinaDiagnostico.empty() ? runtime::NomeMaquina() : opcoes_.maquinaDiagnostico});
   canalEventos_ = std::make_unique<CanalEventosDoLink>(*link_, *fila_);
   leitura_ = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
       cfg_, estado_, logs_, sinal_, iniPath_, *bancos_.dbBase, *bancos_.dbZenthora, *listaVeiculo_, *canalEventos_,
@@ -375,6 +384,7 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
     leitura_.reset();
     canalEventos_.reset();
     dmSegEletronica_.reset();
+    consultas_.reset();
     teleCmd_.reset();
     permissao_.reset();
     respostas_.reset();

@@ -25,6 +25,7 @@ namespace kvt::telecmd {
 class RespostaStatusErro;
 class tPermissaoCentral;
 class tTeleCmd;
+class tConsultas;
 }  // namespace kvt::telecmd
 namespace kvt::common {
 class tListaVeiculo;
@@ -53,6 +54,9 @@ struct OpcoesServidor {
   std::function<void(int code)> termina;
   // Shows a message box, or writes the text to standard error when headless.
   std::function<void(const std::string& texto)> mostraMensagem;
+  // The machine the diagnostic report describes (the first command-line
+  // argument that is not an option); empty for this computer.
+  std::string maquinaDiagnostico;
 };
 
 // The server object: owns the settings, the runtime state, the timers, the
@@ -140,6 +144,7 @@ class TFPrincipal : public QObject {
   std::unique_ptr<telecmd::tPermissaoCentral> permissao_;
   std::unique_ptr<telecmd::tTeleCmd> teleCmd_;
   std::unique_ptr<security::TdmSegEletronica> dmSegEletronica_;
+  std::unique_ptr<telecmd::tConsultas> consultas_;
   std::unique_ptr<events::CanalEventos> canalEventos_;
   std::unique_ptr<events::tLeituraEventos> leitura_;
   QTimer tmrProcessa_;

@@ -1,6 +1,7 @@
 -- dbZenthora: the tracking central. Date-times are local time as text
 -- 'YYYY-MM-DD HH:MM:SS'; identity columns are INTEGER PRIMARY KEY; every
--- column that callers need not name is nullable or has a default.
+-- column that callers need not name is nullable or has a default. Date-time
+-- columns that replies show are declared DATETIME, so they read as date-times.
 
 -- Stand-in stored procedures: "exec Nome :a, :b" binds the arguments by
 -- position to the names in Parametros and runs the statements of Corpo.
@@ -17,8 +18,8 @@ CREATE TABLE kvtProcedimento (
 CREATE TABLE tDiagnostico (
   CodigoPrograma            INTEGER PRIMARY KEY,
   NomePrograma              TEXT,
-  DataHoraCarga             TEXT,
-  DataHoraUltimaAtualizacao TEXT,
+  DataHoraCarga             DATETIME,
+  DataHoraUltimaAtualizacao DATETIME,
   IntervaloAtualizacao      INTEGER,
   Versao                    TEXT,
   Maquina                   TEXT,
@@ -137,7 +138,7 @@ CREATE TABLE tVeiculo (
   UsaFuncaoProgramavel INTEGER NOT NULL DEFAULT 0,
   BotBau               INTEGER NOT NULL DEFAULT 0,
   linker_plano         TEXT,
-  DataAlteracao        TEXT DEFAULT (datetime('now','localtime'))
+  DataAlteracao        DATETIME DEFAULT (datetime('now','localtime'))
 );
 
 -- Satellite data of the Zeta terminal family.
@@ -176,7 +177,7 @@ CREATE TABLE tGridVeiculos (
   Localizacao           TEXT,
   StatusVeic            TEXT,
   TecnologiaEvento      INTEGER,
-  DataHoraEm_LastCnx_OK TEXT
+  DataHoraEm_LastCnx_OK DATETIME
 );
 
 -- ------------------------------------------------------------ telecommands
