@@ -3,10 +3,9 @@
 
 #include "server/telecmd/consultas.h"
 
-#include <cstdio>
-
 #include "platform/text/ascii_case.h"
 #include "platform/text/trim.h"
+#include "server/common/elemento.h"
 #include "server/telecmd/texto_xml.h"
 
 namespace kvt::telecmd {
@@ -53,9 +52,7 @@ tConsultas::tConsultas(const Dependencias& d)
 std::string TextoDoCampo(const db::Statement& st, std::size_t coluna) {
   const db::Value& v = st.field(coluna);
   if (text::upperAscii(st.columnName(coluna)) != "IDTERMINAL") return v.asString();
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(static_cast<std::uint32_t>(v.asInt())));
-  return hex;
+  return common::TextoTerminal(v.asInt());
 }
 
 bool tConsultas::enviaLinhas(db::Statement& st, const char* codigoResposta) {

@@ -6,6 +6,7 @@
 #include "platform/clock/clock.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/date_time.h"
+#include "server/common/elemento.h"
 #include "server/telecmd/consultas.h"
 #include "server/telecmd/texto_xml.h"
 
@@ -97,9 +98,8 @@ void tConsultas::ListaRastreadores(const xml::Element& raiz, std::int32_t todos)
   std::string inicio;
   std::string fim;
   for (xml::Element e = raiz.firstChildElement(); e; e = e.nextSiblingElement()) {
-    const std::string nome = e.upperName();
-    if (nome == "DATAALTERACAOINICIO") inicio = e.value();
-    else if (nome == "DATAALTERACAOFIM") fim = e.value();
+    if (common::ElementoChamado(e, "DATAALTERACAOINICIO")) inicio = common::TextoDoElemento(e);
+    else if (common::ElementoChamado(e, "DATAALTERACAOFIM")) fim = common::TextoDoElemento(e);
   }
   const std::string de = ehData(inicio) ? inicio + " 00:00:01" : "01/01/01";
   const std::string ate = ehData(fim) ? fim + " 23:59:59" : DataHoraAtual();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text/cp1252.h"
+#include "server/common/elemento.h"
 #include "server/telecmd/consultas.h"
 #include "server/telecmd/texto_xml.h"
 
@@ -56,10 +57,11 @@ struct Alvo {
 
 Alvo leIdTerminal(const xml::Element& raiz) {
   Alvo a;
-  const xml::Element e = raiz.child("IDTERMINAL");
+  xml::Element e = raiz.firstChildElement();
+  while (e && !common::ElementoChamado(e, "IDTERMINAL")) e = e.nextSiblingElement();
   if (!e) return a;
   a.presente = true;
-  const auto id = HexParaInt(e.value());
+  const auto id = HexParaInt(common::TextoDoElemento(e));
   if (!id) a.vazio = true;
   else a.IdTerminal = *id;
   return a;
