@@ -15,6 +15,8 @@
 #include "server/events/post_xml.h"
 #include "server/link/client_link.h"
 #include "server/link/command_queue.h"
+#include "server/operations/operacao.h"
+#include "server/operations/tratadores.h"
 #include "server/runtime/app_exception.h"
 #include "server/runtime/diagnostico.h"
 #include "server/security/seg_eletronica.h"
@@ -142,6 +144,8 @@ bool TFPrincipal::Inicializa() {
 
   if (!conectaBanco("dbZenthora", bancos_.dbZenthora)) return false;
   if (!conectaBanco("dbBase", bancos_.dbBase)) return false;
+  // the electronic-security database of the data modules
+  if (!conectaBanco("dbSSE", bancos_.dbSSE)) return false;
 
   carregaCatalogos();
 
@@ -267,10 +271,17 @@ void TFPrincipal::criaProcessadores() {
         return telecmd::DefinicaoEntrada{d->TipoCompilador, d->Identificador};
       },
       opcoes_.maquinaDiagnostico.empty() ? runtime::NomeMaquina() : opcoes_.maquinaDiagnostico});
+  criaOperacao();
   canalEventos_ = std::make_unique<CanalEventosDoLink>(*link_, *fila_);
   leitura_ = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
       cfg_, estado_, logs_, sinal_, iniPath_, *bancos_.dbBase, *bancos_.dbZenthora, *listaVeiculo_, *canalEventos_,
       opcoes_.termina, &status_});
+}
+
+void TFPrincipal::criaOperacao() {
+  operacao_ = std::make_unique<operations::TdmOperacao>(operations::TdmOperacao::Dependencias{
+      *bancos_.dbZenthora, *bancos_.dbSSE, *link_, *respostas_, *permissao_, cfg_, estado_});
+  operations::DefineTratadoresOperacao(*teleCmd_, *operacao_);
 }
 
 bool TFPrincipal::ativaServidor() {
@@ -328,6 +339,7 @@ void TFPrincipal::atualizaStatusBase(bool ativa) {
 void TFPrincipal::fechaBancos() {
   if (bancos_.dbZenthora) bancos_.dbZenthora->close();
   if (bancos_.dbBase) bancos_.dbBase->close();
+  if (bancos_.dbSSE) bancos_.dbSSE->close();
 }
 
 void TFPrincipal::AppException(const std::string& message) {
@@ -386,6 +398,7 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
     dmSegEletronica_.reset();
     consultas_.reset();
     teleCmd_.reset();
+    operacao_.reset();
     permissao_.reset();
     respostas_.reset();
     localizacao_.reset();

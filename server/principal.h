@@ -33,6 +33,9 @@ class tListaVeiculo;
 namespace kvt::security {
 class TdmSegEletronica;
 }
+namespace kvt::operations {
+class TdmOperacao;
+}
 namespace kvt::events {
 class tEvtPersonalizado;
 class tComplementoEvento;
@@ -114,6 +117,7 @@ class TFPrincipal : public QObject {
   void carregaCatalogos();
   void criaLink();
   void criaProcessadores();
+  void criaOperacao();
   void marcaVida();
   void atualizaStatusBase(bool ativa);
   void fechaBancos();
@@ -145,6 +149,7 @@ class TFPrincipal : public QObject {
   std::unique_ptr<telecmd::tTeleCmd> teleCmd_;
   std::unique_ptr<security::TdmSegEletronica> dmSegEletronica_;
   std::unique_ptr<telecmd::tConsultas> consultas_;
+  std::unique_ptr<operations::TdmOperacao> operacao_;
   std::unique_ptr<events::CanalEventos> canalEventos_;
   std::unique_ptr<events::tLeituraEventos> leitura_;
   QTimer tmrProcessa_;

@@ -3,7 +3,10 @@
 -- a telecommand with the kind's command code. An item of an operation
 -- transmission (IdTransOperacao > 0) is recorded with its telecommand; a
 -- vehicle's profile of the kind is marked as sent by it. Answers the
--- telecommand's IdSequencia (0 for an unknown kind: nothing is stored).
+-- telecommand's IdSequencia (0 for an unknown kind: nothing is stored). A
+-- telecommand queued without a client's sequence (IdSeqMsg 0, the items of an
+-- operation) gets its own, the negative of its IdSequencia, so that the status
+-- events of each reach its row alone.
 WITH RECURSIVE
   codigo(texto) AS (SELECT upper(CodMsgHex) FROM tOpcoesOperacao WHERE IdOpcao = :IDOpcao),
   digito(i, valor) AS (
@@ -19,6 +22,9 @@ SELECT :IdSeqMsg, :IDTerminal, (SELECT valor FROM digito ORDER BY i DESC LIMIT 1
        :DESABILITAR_GPRS, :IDOpcao || ',' || :IdConfiguracao || ',' || ifnull(:NomeConfiguracao, ''),
        datetime('now','localtime')
 WHERE EXISTS (SELECT 1 FROM codigo);
+UPDATE tTelecomando SET IdSeqMsg = -IdSequencia
+WHERE IdSequencia = last_insert_rowid() AND IdSeqMsg = 0
+  AND EXISTS (SELECT 1 FROM tOpcoesOperacao WHERE IdOpcao = :IDOpcao);
 UPDATE tCfgPerfil SET IdSequencia = last_insert_rowid()
 WHERE IdTerminal = :IDTerminal AND IdConfig = :IdConfiguracao AND IdOpcao = :IDOpcao AND IdSequencia <> 0
   AND EXISTS (SELECT 1 FROM tOpcoesOperacao WHERE IdOpcao = :IDOpcao);
