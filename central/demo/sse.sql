@@ -87,13 +87,16 @@ INSERT INTO tGrupoRota (IDGrupoRota, Nome) VALUES
   (1, 'Rotas de distribuição'),
   (2, 'Rotas de transferência');
 
+-- Tolerancia is an index of the corridor table 100, 200, 300, 400, 500, 1000,
+-- 2000, 5000, 10000 m (0 to 8), as routes store it.
 INSERT INTO tPerfilRota (idPerfil, Nome, Tolerancia) VALUES
-  (1, 'Rodovia (tolerância 500 m)', 500),
-  (2, 'Urbana (tolerância 100 m)', 100);
+  (1, 'Rodovia (tolerância 500 m)', 4),
+  (2, 'Urbana (tolerância 100 m)', 0),
+  (3, 'Estrada de terra (tolerância 1 km)', 5);
 
 INSERT INTO tRota (IDRota, IDGrupoRota, Nome, Cidade, UF, Tolerancia, Acao, Extremidade1, Extremidade2, idPerfil) VALUES
-  (1, 2, 'São Paulo - Campinas (Anhanguera)', 'São Paulo', 'SP', 500, 0, 'São Paulo', 'Campinas', 1),
-  (2, 1, 'Centro - Guarulhos', 'São Paulo', 'SP', 100, 0, 'Mercado Central', 'CD Guarulhos', 2);
+  (1, 2, 'São Paulo - Campinas (Anhanguera)', 'São Paulo', 'SP', 4, 0, 'São Paulo', 'Campinas', 1),
+  (2, 1, 'Centro - Guarulhos', 'São Paulo', 'SP', 0, 0, 'Mercado Central', 'CD Guarulhos', 2);
 INSERT INTO tPontoRota (IDRota, IDPonto, Latitude, Longitude, Origem) VALUES
   (1, 0, '23°33''01.7" S', '46°37''59.8" W', 0),
   (1, 1, '23°29''23.9" S', '46°43''47.9" W', 0),

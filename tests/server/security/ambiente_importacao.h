@@ -1,0 +1,82 @@
+#pragma once
+
+// The imports wired as the server wires them: the telecommand processor on a
+// fresh embedded central, the security database on its own connection, one
+// logged-in client on a real socket, and a few vehicles in the central.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/db/db.h"
+#include "server/security/elp_import.h"
+#include "server/security/route_import.h"
+#include "server/telecmd/resposta_erro.h"
+#include "tests/server/telecmd/ambiente_telecmd.h"
+
+namespace kvt::test {
+
+struct AmbienteImportacao : AmbienteTeleCmd {
+  std::unique_ptr<db::Connection> dbSSE;
+  int cliente = -1;
+
+  AmbienteImportacao() : AmbienteTeleCmd("-11,-15,-27") {
+    dbSSE = db::Connection::open(central.urlSse);
+    cliente = canal.conecta("Sim");
+    teleCmd->DefineTratador(telecmd::Tratador::ImportaRotas, [this](const telecmd::PedidoTeleCmd& p) {
+      security::tImportadorRota importador({canal, *respostas, *dbZenthora, *dbSSE});
+      importador.ImportaRotas(p.raiz);
+      return true;
+    });
+    teleCmd->DefineTratador(telecmd::Tratador::ImportaMensagensELP, [this](const telecmd::PedidoTeleCmd& p) {
+      security::tImportacaoMensagensELP importacao({canal, *respostas, *dbZenthora});
+      importacao.Importa(p.raiz);
+      return true;
+    });
+    // vehicles 0A, 0B and 0C of carrier 7, fleet 70
+    for (int id : {0xA, 0xB, 0xC})
+      executa("INSERT INTO tVeiculo (IdTerminal, IdTransp, IdFrota, Veiculo) VALUES (" + std::to_string(id) +
+              ", 7, 70, '  Caminhão " + std::to_string(id) + "  ')");
+  }
+
+  // Sends a telecomando with the given CodMsg and body from the client.
+  void importa(const std::string& codMsg, const std::string& corpo) {
+    envia(cliente, "<telecomando><CodMsg>" + codMsg + "</CodMsg>" + corpo + "</telecomando>");
+  }
+
+  void sse(const std::string& sql) {
+    db::Statement st(*dbSSE, sql);
+    st.execute();
+  }
+  // The rows of a query on the security database, each as its values' texts
+  // joined with "|".
+  std::vector<std::string> linhas(const std::string& sql) { return linhasDe(*dbSSE, sql); }
+  std::vector<std::string> linhasZenthora(const std::string& sql) { return linhasDe(*dbZenthora, sql); }
+  std::int64_t conta(const std::string& sql) {
+    db::Statement st(*dbSSE, sql);
+    st.open();
+    return st.field(std::size_t{0}).asInt64();
+  }
+
+  static std::vector<std::string> linhasDe(db::Connection& c, const std::string& sql) {
+    db::Statement st(c, sql);
+    st.open();
+    std::vector<std::string> out;
+    for (; !st.eof(); st.next()) {
+      std::string l;
+      for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
+      out.push_back(l);
+    }
+    return out;
+  }
+};
+
+// A status/error reply of the imports as the client receives it.
+inline std::string erroImportacao(const std::string& mensagem, const std::string& telecomando = "",
+                                  const std::string& terminal = "", std::int32_t stsEnvio = 0) {
+  return documento(telecmd::CorpoStatusErroXML(kAgora, {mensagem, telecomando, terminal, stsEnvio, -1}));
+}
+
+}  // namespace kvt::test
