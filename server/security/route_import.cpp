@@ -73,6 +73,9 @@ KVT_SQL(sqlInserePontoRota,
         ":Longitude, :Origem)",
         "INSERT INTO tPontoRota (IDRota, IDPonto, Latitude, Longitude, Origem) "
         "VALUES (:IDRota, :IDPonto, :Latitude, :Longitude, :Origem)");
+KVT_SQL(sqlIniciaTransacao, "begin transaction", "BEGIN");
+KVT_SQL(sqlConfirmaTransacao, "commit transaction", "COMMIT");
+KVT_SQL(sqlDesfazTransacao, "rollback transaction", "ROLLBACK");
 KVT_SQL(sqlApagaRotasVeiculo, "Delete From tRotaVeic Where idVeiculo = :idTerminal",
         "DELETE FROM tRotaVeic WHERE idVeiculo = :idTerminal");
 
@@ -377,17 +380,30 @@ bool tImportadorRota::gravaRota(std::int32_t idGrupo) {
 }
 
 void tImportadorRota::GravaPontosRota(std::int32_t idRota, const typRegRota& rota) {
-  db::Statement apaga(dbSSE_, sqlApagaPontosRota(idRota));
-  apaga.execute();
-  db::Statement insere(dbSSE_, sqlInserePontoRota());
-  for (std::size_t i = 0; i < rota.Pontos.size(); ++i) {
-    const typPontoRota& p = rota.Pontos[i];
-    insere.bindInt("IDRota", idRota)
-        .bindInt("IDPonto", static_cast<std::int64_t>(i))
-        .bindText("Latitude", p.Latitude)
-        .bindText("Longitude", p.Longitude)
-        .bindInt("Origem", p.Origem);
-    insere.execute();
+  // one transaction: a failure leaves the route with the points it had, never
+  // with part of them, and thousands of points are written in one commit
+  db::Statement(dbSSE_, sqlIniciaTransacao()).execute();
+  try {
+    db::Statement apaga(dbSSE_, sqlApagaPontosRota(idRota));
+    apaga.execute();
+    db::Statement insere(dbSSE_, sqlInserePontoRota());
+    for (std::size_t i = 0; i < rota.Pontos.size(); ++i) {
+      const typPontoRota& p = rota.Pontos[i];
+      insere.bindInt("IDRota", idRota)
+          .bindInt("IDPonto", static_cast<std::int64_t>(i))
+          .bindText("Latitude", p.Latitude)
+          .bindText("Longitude", p.Longitude)
+          .bindInt("Origem", p.Origem);
+      insere.execute();
+    }
+    db::Statement(dbSSE_, sqlConfirmaTransacao()).execute();
+  } catch (...) {
+    try {
+      db::Statement(dbSSE_, sqlDesfazTransacao()).execute();
+    } catch (const db::DbError&) {
+      // the first failure is the one that counts (a lost connection has no transaction left)
+    }
+    throw;
   }
 }
 

@@ -29,6 +29,9 @@ const db::SqlText& sqlPerfilRotaPadrao();
 const db::SqlText& sqlToleranciaPerfilRota();
 db::SqlText sqlApagaPontosRota(std::int32_t idRota);
 const db::SqlText& sqlInserePontoRota();
+const db::SqlText& sqlIniciaTransacao();
+const db::SqlText& sqlConfirmaTransacao();
+const db::SqlText& sqlDesfazTransacao();
 const db::SqlText& sqlApagaRotasVeiculo();
 const db::SqlText& sqlAssociaRotaVeic();
 
@@ -94,7 +97,8 @@ class tImportadorRota {
   void ImportaRotas(const xml::Element& raiz);
 
   // Replaces the stored points of the route with the record's points,
-  // numbered from 0. Propagates the first failure.
+  // numbered from 0, in one transaction. Propagates the first failure, with
+  // the route's points as they were.
   void GravaPontosRota(std::int32_t idRota, const typRegRota& rota);
 
   const tParametrosRota& Parametros() const { return p_; }

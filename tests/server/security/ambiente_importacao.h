@@ -11,12 +11,15 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/text/cp1252.h"
 #include "server/security/elp_import.h"
 #include "server/security/route_import.h"
 #include "server/telecmd/resposta_erro.h"
 #include "tests/server/telecmd/ambiente_telecmd.h"
 
 namespace kvt::test {
+
+using namespace kvt::text::literals;
 
 struct AmbienteImportacao : AmbienteTeleCmd {
   std::unique_ptr<db::Connection> dbSSE;
@@ -38,7 +41,7 @@ struct AmbienteImportacao : AmbienteTeleCmd {
     // vehicles 0A, 0B and 0C of carrier 7, fleet 70
     for (int id : {0xA, 0xB, 0xC})
       executa("INSERT INTO tVeiculo (IdTerminal, IdTransp, IdFrota, Veiculo) VALUES (" + std::to_string(id) +
-              ", 7, 70, '  Caminhão " + std::to_string(id) + "  ')");
+              ", 7, 70, '  " + "Caminhão "_cp + std::to_string(id) + "  ')");
   }
 
   // Sends a telecomando with the given CodMsg and body from the client.
