@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "server/security/elp_import.h"
+#include "server/security/route_import.h"
 #include "server/telecmd/tele_cmd.h"
 #include "server/telecmd/texto_xml.h"
 
@@ -97,6 +99,24 @@ void TdmSegEletronica::RegistraTratadores(telecmd::tTeleCmd& teleCmd) {
     ListaCercas();
     return true;
   });
+  teleCmd.DefineTratador(Tratador::ImportaRotas, [this](const PedidoTeleCmd& p) {
+    Importar_Rotas(p.raiz);
+    return true;
+  });
+  teleCmd.DefineTratador(Tratador::ImportaMensagensELP, [this](const PedidoTeleCmd& p) {
+    Importar_MensagensELP(p.raiz);
+    return true;
+  });
+}
+
+void TdmSegEletronica::Importar_Rotas(const xml::Element& raiz) {
+  tImportadorRota importador({canal_, respostas_, dbZenthora_, dbSSE_});
+  importador.ImportaRotas(raiz);
+}
+
+void TdmSegEletronica::Importar_MensagensELP(const xml::Element& raiz) {
+  tImportacaoMensagensELP importacao({canal_, respostas_, dbZenthora_});
+  importacao.Importa(raiz);
 }
 
 void TdmSegEletronica::ListaPerfisDefinicao() {

@@ -47,8 +47,12 @@ class TdmSegEletronica {
   void ListaAlvos();
   // -8: fences by group, replies -47 of at most 1000 fences each.
   void ListaCercas();
+  // -11: one group of routes, reply -50 (tImportadorRota).
+  void Importar_Rotas(const xml::Element& raiz);
+  // -15: stop-logistics messages of vehicles, reply -61 (tImportacaoMensagensELP).
+  void Importar_MensagensELP(const xml::Element& raiz);
 
-  // Fills the slots of the lists in the processor's dispatch table.
+  // Fills the slots of the lists and imports in the processor's dispatch table.
   void RegistraTratadores(telecmd::tTeleCmd& teleCmd);
 
  private:

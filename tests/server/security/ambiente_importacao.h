@@ -1,8 +1,9 @@
 #pragma once
 
 // The imports wired as the server wires them: the telecommand processor on a
-// fresh embedded central, the security database on its own connection, one
-// logged-in client on a real socket, and a few vehicles in the central.
+// fresh embedded central, the electronic-security module on the security
+// database's own connection filling its slots, one logged-in client on a real
+// socket, and a few vehicles in the central.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,7 @@
 
 #include "platform/db/db.h"
 #include "platform/text/cp1252.h"
-#include "server/security/elp_import.h"
-#include "server/security/route_import.h"
+#include "server/security/seg_eletronica.h"
 #include "server/telecmd/resposta_erro.h"
 #include "tests/server/telecmd/ambiente_telecmd.h"
 
@@ -23,21 +23,15 @@ using namespace kvt::text::literals;
 
 struct AmbienteImportacao : AmbienteTeleCmd {
   std::unique_ptr<db::Connection> dbSSE;
+  std::unique_ptr<security::TdmSegEletronica> seg;
   int cliente = -1;
 
   AmbienteImportacao() : AmbienteTeleCmd("-11,-15,-27") {
     dbSSE = db::Connection::open(central.urlSse);
     cliente = canal.conecta("Sim");
-    teleCmd->DefineTratador(telecmd::Tratador::ImportaRotas, [this](const telecmd::PedidoTeleCmd& p) {
-      security::tImportadorRota importador({canal, *respostas, *dbZenthora, *dbSSE});
-      importador.ImportaRotas(p.raiz);
-      return true;
-    });
-    teleCmd->DefineTratador(telecmd::Tratador::ImportaMensagensELP, [this](const telecmd::PedidoTeleCmd& p) {
-      security::tImportacaoMensagensELP importacao({canal, *respostas, *dbZenthora});
-      importacao.Importa(p.raiz);
-      return true;
-    });
+    seg = std::make_unique<security::TdmSegEletronica>(
+        security::TdmSegEletronica::Dependencias{canal, *respostas, *logs, *dbZenthora, *dbSSE});
+    seg->RegistraTratadores(*teleCmd);
     // vehicles 0A, 0B and 0C of carrier 7, fleet 70
     for (int id : {0xA, 0xB, 0xC})
       executa("INSERT INTO tVeiculo (IdTerminal, IdTransp, IdFrota, Veiculo) VALUES (" + std::to_string(id) +
