@@ -44,11 +44,18 @@ tTeleCmd::tTeleCmd(const Dependencias& d)
       dbZenthora_(d.dbZenthora),
       respostas_(d.respostas),
       permissao_(d.permissao),
-      qrLogin_(std::make_unique<db::Statement>(d.dbZenthora, sqlLoginOperador())) {
+      qrLogin_(std::make_unique<db::Statement>(d.dbZenthora, sqlLoginOperador())),
+      verifica_(std::make_unique<tVerificaTransmissao>(d.dbZenthora, d.cfg.TIMEOUT_DESABILITAR_GPRS_TELECMD)),
+      cadastro_(std::make_unique<common::tCadastroVeiculos>(d.dbZenthora)),
+      qrVeiculo_(std::make_unique<common::tQrVeiculo>(d.dbZenthora)),
+      comandoVeiculo_(std::make_unique<tComandoVeiculo>(tComandoVeiculo::Dependencias{
+          d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_})) {
   DefineTratador(Tratador::EfetuaLogin, [this](const PedidoTeleCmd& p) {
     EfetuaLogin(p.raiz, p.ip, p.porta);
     return true;
   });
+  DefineTratador(Tratador::EnviaComandoVeiculo,
+                 [this](const PedidoTeleCmd& p) { return comandoVeiculo_->EnviaComandoVeiculo(p); });
 }
 
 void tTeleCmd::DefineTratador(Tratador slot, TratadorTeleCmd tratador) {

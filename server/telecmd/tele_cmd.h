@@ -19,10 +19,14 @@
 #include "server/runtime/estado_servidor.h"
 #include "server/runtime/log_files.h"
 #include "server/runtime/status_model.h"
+#include "server/common/qr_veiculo.h"
+#include "server/common/veiculo.h"
 #include "server/telecmd/canal_clientes.h"
+#include "server/telecmd/comando_veiculo.h"
 #include "server/telecmd/despacho.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
+#include "server/telecmd/verifica_transmissao.h"
 
 namespace kvt::telecmd {
 
@@ -109,6 +113,11 @@ class tTeleCmd {
   int ClientePorta() const { return porta_; }
   // The connection every statement of the processor runs on.
   db::Connection& dbZenthora() { return dbZenthora_; }
+  // The transmission check, the registration test and qrVeiculo the vehicle
+  // handlers share.
+  tVerificaTransmissao& Verifica() { return *verifica_; }
+  common::tCadastroVeiculos& Cadastro() { return *cadastro_; }
+  common::tQrVeiculo& QrVeiculo() { return *qrVeiculo_; }
 
   const std::string& UltimaResposta() const { return ultimaResposta_; }
   bool OcupadoListaRastreadores() const { return ocupadoListaRastreadores_; }
@@ -143,6 +152,10 @@ class tTeleCmd {
 
   // prepared once, re-executed with new parameters
   std::unique_ptr<db::Statement> qrLogin_;
+  std::unique_ptr<tVerificaTransmissao> verifica_;
+  std::unique_ptr<common::tCadastroVeiculos> cadastro_;
+  std::unique_ptr<common::tQrVeiculo> qrVeiculo_;
+  std::unique_ptr<tComandoVeiculo> comandoVeiculo_;
 };
 
 }  // namespace kvt::telecmd
