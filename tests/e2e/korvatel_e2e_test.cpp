@@ -184,3 +184,50 @@ TEST_F(DemoE2E, WithQuillonSimAClientLogsInAndReceivesEvents) {
   q.open();
   EXPECT_GT(q.field("n").asInt(), 0);
 }
+
+TEST_F(DemoE2E, AVehicleCommandComesBackToEveryClientAsItsSendStatus) {
+  QProcess quillon;
+  quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+  quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
+  quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", "1", "--vehicles", "5"});
+  quillon.start();
+  ASSERT_TRUE(quillon.waitForStarted(5000));
+
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket a, b;
+  std::string recebidoA, recebidoB;
+  for (QTcpSocket* s : {&a, &b}) {
+    s->connectToHost("127.0.0.1", static_cast<quint16>(port()));
+    ASSERT_TRUE(s->waitForConnected(5000));
+    s->write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+             "</telecomando>");
+  }
+  ASSERT_TRUE(waitForBytes(a, recebidoA, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+  ASSERT_TRUE(waitForBytes(b, recebidoB, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+  // a position request for the first demo vehicle, a GPRS unit whose plan
+  // allows it; refused with 306 until the server has seen the base's heartbeat
+  const std::string comando =
+      "<telecomando><CodMsg>01</CodMsg><IdSeqMsg>424242</IdSeqMsg><IdTerminal>1000</IdTerminal></telecomando>";
+  const std::string baseFora = "<StsEnvio>306</StsEnvio>";
+  a.write(comando.c_str());
+  for (int tentativa = 0; tentativa < 10 && waitForBytes(a, recebidoA, baseFora, 3000); ++tentativa) {
+    recebidoA.clear();
+    a.write(comando.c_str());
+  }
+  const std::string status = "<IdStatus> 424242 </IdStatus>";
+  EXPECT_TRUE(waitForBytes(a, recebidoA, status, 40000)) << log();
+  EXPECT_TRUE(waitForBytes(b, recebidoB, status, 40000));
+  EXPECT_EQ(recebidoA.find("<CodMsg> -40</CodMsg>"), std::string::npos) << recebidoA.substr(0, 2000);
+
+  server->terminate();
+  ASSERT_TRUE(server->waitForFinished(15000));
+  quillon.terminate();
+  ASSERT_TRUE(quillon.waitForFinished(5000));
+  auto zenthora = db::Connection::open(files.urlZenthora);
+  db::Statement q(*zenthora, std::string("SELECT StatusEnvio, Origem FROM tTelecomando WHERE IdSeqMsg = 424242"));
+  q.open();
+  ASSERT_FALSE(q.eof());
+  EXPECT_NE(q.field("StatusEnvio").asInt(), 16);  // transmitted and answered
+  EXPECT_EQ(q.field("Origem").asString(), "ModCom02");
+}

@@ -3,6 +3,7 @@
 // the exact bytes of every refusal.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -357,4 +358,51 @@ TEST_F(ComandoVeiculo, SatelliteSleepAndBaseDown) {
   EXPECT_EQ(recebido(),
             erro(12, "001000", "1", 306, "Base fora do ar, nao e possivel realizar a transmissao do telecomando"));
   EXPECT_EQ(linhas().size(), esperado.size());
+}
+
+TEST_F(ComandoVeiculo, RandomDocumentsStoreOnlyWellFormedRowsForRegisteredVehicles) {
+  std::mt19937 gerador(2024);
+  const char* codigos[] = {"1", "2", "13", "60", "6B", "E3", "E4", "E6", "F5", "1E", "5F", "11"};
+  const char* elementos[] = {"Texto", "IdMensagem", "IdMensagemPre", "ConfirmaLeitura", "ConfirmaRecebimento", "IP",
+                             "Porta", "Operacao", "OperCelAOperar", "Tempo", "Complemento", "CausaAutorizacao"};
+  const char* valores[] = {"", " ", "0", "1", "2", "130", "250", "1800", "-1", "x\xE7", "&amp;", "12a", "9999999999"};
+  const char* terminais[] = {"1000", "1001", "1002", "1003", "1004", "1005", "1006", "", "zz", "-1"};
+  for (int i = 0; i < 300; ++i) {
+    std::string corpo;
+    const int n = static_cast<int>(gerador() % 6);
+    for (int k = 0; k < n; ++k) {
+      const std::string nome = elementos[gerador() % std::size(elementos)];
+      corpo += "<" + nome + ">" + valores[gerador() % std::size(valores)] + "</" + nome + ">";
+    }
+    if (gerador() % 2) {
+      corpo += "<Veiculo>";
+      for (int k = static_cast<int>(gerador() % 3); k >= 0; --k)
+        corpo += std::string("<IdTerminal>") + terminais[gerador() % std::size(terminais)] + "</IdTerminal>";
+      corpo += "</Veiculo>";
+    }
+    envia(codigos[gerador() % std::size(codigos)], 1 + i, corpo, terminais[gerador() % std::size(terminais)]);
+  }
+  (void)amb.canal.recebido(cliente);
+  (void)amb.canal.recebido(outro);
+  // only registered vehicles (the model check is the reference terminal's, so a
+  // listed vehicle of a model not enabled may be among them)
+  EXPECT_EQ(escalar("SELECT count(*) FROM tTelecomando WHERE IdTerminal NOT IN (SELECT IdTerminal FROM tVeiculo)"),
+            "0");
+  EXPECT_GT(std::stoi(escalar("SELECT count(*) FROM tTelecomando")), 0);
+  // every token carries the true length of its value
+  for (const Linha& l : linhas())
+    for (const std::string& tokens : {l.Token1, l.Token2}) {
+      std::size_t p = tokens.empty() || tokens[0] != '#' ? 0 : 1;
+      while (p < tokens.size()) {
+        const auto v1 = tokens.find(',', p), v2 = tokens.find(',', v1 + 1);
+        ASSERT_NE(v2, std::string::npos) << tokens;
+        const std::size_t tamanho = std::stoul(tokens.substr(v1 + 1, v2 - v1 - 1));
+        // the single-digit read and receipt confirmations keep their fixed length
+        p = v2 + 1 + tamanho;
+        if (p < tokens.size()) {
+          ASSERT_EQ(tokens[p], '#') << tokens;
+          ++p;
+        }
+      }
+    }
 }

@@ -1,0 +1,157 @@
+// One vehicle command for 100 vehicles through the telecommand processor
+// (registration and model checks, the transmission check and spCmdAvulso for
+// each vehicle) against the bare spCmdAvulso executions of the same 100 rows,
+// on the embedded central, in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench/ratio_reporter.h"
+#include "central/central.h"
+#include "platform/db/db.h"
+#include "platform/ini/ini_file.h"
+#include "server/runtime/configuracao.h"
+#include "server/runtime/estado_servidor.h"
+#include "server/runtime/log_files.h"
+#include "server/runtime/status_model.h"
+#include "server/telecmd/comando_veiculo.h"
+#include "server/telecmd/permissao_central.h"
+#include "server/telecmd/resposta_erro.h"
+#include "server/telecmd/tele_cmd.h"
+#include "server/telecmd/texto_xml.h"
+
+namespace {
+
+using namespace kvt;
+
+constexpr int kVeiculos = 100;
+constexpr int kPrimeiro = 0x1000;
+
+// One logged-in client; what would go out is only counted.
+class CanalMemoria : public telecmd::CanalClientes {
+ public:
+  Cliente LocalizaCliente(const std::string&, int) const override { return {true, "Sim", 7, "Maria"}; }
+  void RegistraLogin(const std::string&, int, std::int32_t, const std::string&) override {}
+  int NumClientes() const override { return 1; }
+  void Enfileira_XML_Envio(const std::string& corpo) override { bytes += corpo.size(); }
+  void EscreveEmTodasConexoes(const std::string& documento) override { bytes += documento.size(); }
+  std::size_t bytes = 0;
+};
+
+struct Servidor {
+  std::filesystem::path dir;
+  central::CentralFiles central;
+  std::unique_ptr<db::Connection> dbZenthora;
+  runtime::tConfiguracao cfg;
+  runtime::EstadoServidor estado;
+  runtime::StatusModel status;
+  std::unique_ptr<runtime::LogFiles> logs;
+  CanalMemoria canal;
+  std::unique_ptr<telecmd::RespostaStatusErro> respostas;
+  std::unique_ptr<telecmd::tPermissaoCentral> permissao;
+  std::unique_ptr<telecmd::tTeleCmd> teleCmd;
+
+  Servidor() {
+    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-cmdveic-bench-XXXXXX").string();
+    if (!mkdtemp(modelo.data())) std::abort();
+    dir = modelo;
+    central = central::createCentral((dir / "central").string());
+    ini::IniFile ini(central.ini);
+    ini.writeString("KORVATEL", "TELECMD", "1,-27");
+    ini.reload();
+    runtime::LeChavesLog(ini, cfg);
+    runtime::LeChavesKorvatel(ini, cfg);
+    runtime::LeChavesControle(ini, cfg);
+    dbZenthora = db::Connection::open(central.urlZenthora);
+    db::Statement(*dbZenthora,
+                  "INSERT INTO tRastreador (Rastreador, ListaKVT) VALUES (2, 1);"
+                  "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                      std::to_string(kVeiculos - 1) +
+                      ") INSERT INTO tVeiculo (IdTerminal, Rastreador, Versao, TipoComunicacao) "
+                      "SELECT " + std::to_string(kPrimeiro) + " + i, 2, '2.0', 1 FROM n")
+        .execute();
+    logs = std::make_unique<runtime::LogFiles>(cfg.log, central.ini, status.lberro, dir.string());
+    respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
+    permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
+    teleCmd = std::make_unique<telecmd::tTeleCmd>(
+        telecmd::tTeleCmd::Dependencias{canal, cfg, estado, status, *logs, *dbZenthora, *respostas, *permissao});
+    estado.BaseAtiva = true;
+  }
+  ~Servidor() {
+    teleCmd.reset();
+    dbZenthora.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::int64_t linhas() {
+    db::Statement st(*dbZenthora, std::string("SELECT count(*) FROM tTelecomando"));
+    st.open();
+    return st.field(std::size_t{0}).asInt64();
+  }
+};
+
+std::string documentoCem() {
+  std::string xml = "<telecomando><CodMsg>01</CodMsg><IdSeqMsg>1</IdSeqMsg><Veiculo>";
+  char id[16];
+  for (int i = 0; i < kVeiculos; ++i) {
+    std::snprintf(id, sizeof id, "%X", kPrimeiro + i);
+    xml += std::string("<IdTerminal>") + id + "</IdTerminal>";
+  }
+  return xml + "</Veiculo></telecomando>";
+}
+
+// The baseline: the 100 executions of spCmdAvulso alone, prepared once.
+void BM_BaseSpCmdAvulsoCem(benchmark::State& state) {
+  Servidor s;
+  db::Statement sp(*s.dbZenthora, telecmd::sqlCmdAvulso());
+  std::int32_t seq = 1;
+  for (auto _ : state) {
+    for (int i = 0; i < kVeiculos; ++i) {
+      sp.bindText("MSG_CmdAvulso", "1")
+          .bindInt("IdTerminal", kPrimeiro + i)
+          .bindText("Origem", "ModCom02")
+          .bindInt("DESABILITAR_GPRS", 0)
+          .bindInt("IdUsuario", 7)
+          .bindText("Token1", "")
+          .bindText("Token2", "")
+          .bindInt("IdSeqMsg", seq++);
+      sp.open();
+      benchmark::DoNotOptimize(sp.field(std::size_t{0}).asInt());
+      sp.close();
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kVeiculos);
+}
+
+void BM_ComandoVeiculoCem(benchmark::State& state) {
+  Servidor s;
+  const std::string xml = documentoCem();
+  for (auto _ : state) s.teleCmd->ProcessaTeleCmd(xml, "127.0.0.1", 40000);
+  if (s.linhas() != static_cast<std::int64_t>(state.iterations()) * kVeiculos)
+    state.SkipWithError("not every vehicle was stored");
+  if (s.canal.bytes != 0) state.SkipWithError("a command was refused");
+  state.SetItemsProcessed(state.iterations() * kVeiculos);
+}
+
+}  // namespace
+
+BENCHMARK(BM_BaseSpCmdAvulsoCem)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComandoVeiculoCem)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  kvt::bench::Coletor coletor;
+  benchmark::RunSpecifiedBenchmarks(&coletor);
+  const double m = coletor.tempo("BM_ComandoVeiculoCem"), b = coletor.tempo("BM_BaseSpCmdAvulsoCem");
+  if (m > 0 && b > 0)
+    std::printf("BM_ComandoVeiculoCem: %.2f x the time of BM_BaseSpCmdAvulsoCem (one command for 100 vehicles "
+                "against the bare spCmdAvulso executions of the same rows)\n",
+                m / b);
+  benchmark::Shutdown();
+  return 0;
+}
