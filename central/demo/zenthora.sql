@@ -191,6 +191,26 @@ INSERT INTO tCfgPerfil (IdConfig, IdOpcao, Nome, FlagCentralRastSeg, FlagCentral
   (1201, 12, 'Pânico silencioso', 'C', NULL, NULL),
   (1301, 13, 'Bloqueio após 5 min', 'R', NULL, NULL);
 
+-- The commands that transmit configurations, so the operation status names
+-- each item's command.
+INSERT OR IGNORE INTO tMensagem (CodMsg, Descricao, ZETA) VALUES
+  (48,  'Configuração de alvos', 'N'),
+  (49,  'Configuração de rotas', 'N'),
+  (50,  'Configuração de cercas', 'N'),
+  (112, 'Configuração de limites de velocidade', 'N'),
+  (113, 'Configuração de tempo de parada', 'N'),
+  (114, 'Configuração de jornada de trabalho', 'N'),
+  (115, 'Configuração de telemetria', 'N'),
+  (116, 'Configuração de sensores', 'N'),
+  (117, 'Configuração de teclado', 'N'),
+  (118, 'Configuração de segurança central para rastreador', 'N'),
+  (119, 'Configuração de segurança rastreador para central', 'N'),
+  (120, 'Configuração de atuadores', 'N'),
+  (121, 'Configuração de alarmes', 'N'),
+  (122, 'Configuração de botão de pânico', 'N'),
+  (123, 'Configuração de bloqueio temporizado', 'N'),
+  (231, 'Lista de paradas', 'N');
+
 INSERT INTO tOperacao (IdOperacao, Nome) VALUES
   (1, 'Viagem de longa distância'),
   (2, 'Entrega urbana'),

@@ -27,13 +27,10 @@ LeituraPedido LePedido(const xml::Element& raiz, std::span<const ElementoPedido>
   LeituraPedido r;
   r.valores.numero.assign(elementos.size(), -1);
   r.valores.texto.assign(elementos.size(), std::string());
-  std::vector<std::string> nomes;
-  for (const auto& e : elementos) nomes.push_back(text::upperAscii(e.nome));
-
   for (xml::Element e = raiz.firstChildElement(); e; e = e.nextSiblingElement()) {
     const std::string nome = common::NomeDoElemento(e);
     for (std::size_t i = 0; i < elementos.size(); ++i) {
-      if (nome != nomes[i]) continue;
+      if (!text::equalsIgnoreCase(nome, elementos[i].nome)) continue;
       const ElementoPedido& regra = elementos[i];
       std::string valor = common::TextoDoElemento(e);
       switch (regra.leitura) {

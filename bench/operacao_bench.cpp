@@ -1,0 +1,174 @@
+// The catalogue lists of the operations module on the embedded central: the
+// operation list (-2) over 300 operations of 5 items and the pre-defined
+// message list (-16) over 11 groups, each against reading the same rows with
+// the same statement alone; and the reading of a stop-list transmission
+// request (-28) against the bare parse of its bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench/ratio_reporter.h"
+#include "central/central.h"
+#include "platform/db/db.h"
+#include "platform/ini/ini_file.h"
+#include "platform/text/regional.h"
+#include "platform/xml/xml_document.h"
+#include "server/operations/leitura_pedido.h"
+#include "server/operations/operacao.h"
+#include "server/runtime/configuracao.h"
+#include "server/runtime/estado_servidor.h"
+#include "server/runtime/log_files.h"
+#include "server/runtime/status_model.h"
+#include "server/telecmd/permissao_central.h"
+#include "server/telecmd/resposta_erro.h"
+#include "server/telecmd/texto_xml.h"
+
+namespace {
+
+using namespace kvt;
+
+// One logged-in client; what would go out is wrapped and counted.
+class CanalMemoria : public telecmd::CanalClientes {
+ public:
+  Cliente LocalizaCliente(const std::string&, int) const override { return {true, "Sim", 7, "Maria"}; }
+  void RegistraLogin(const std::string&, int, std::int32_t, const std::string&) override {}
+  int NumClientes() const override { return 1; }
+  void Enfileira_XML_Envio(const std::string& corpo) override { bytes += telecmd::EnvelopaTeleEvento(corpo).size(); }
+  void EscreveEmTodasConexoes(const std::string& documento) override { bytes += documento.size(); }
+  std::size_t bytes = 0;
+};
+
+struct Central {
+  std::filesystem::path dir;
+  central::CentralFiles files;
+  std::unique_ptr<db::Connection> dbZenthora, dbSSE;
+  runtime::tConfiguracao cfg;
+  runtime::EstadoServidor estado;
+  runtime::StatusModel status;
+  std::unique_ptr<runtime::LogFiles> logs;
+  CanalMemoria canal;
+  std::unique_ptr<telecmd::RespostaStatusErro> respostas;
+  std::unique_ptr<telecmd::tPermissaoCentral> permissao;
+  std::unique_ptr<operations::TdmOperacao> operacao;
+
+  Central() {
+    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-operacao-bench-XXXXXX").string();
+    if (!mkdtemp(modelo.data())) std::abort();
+    dir = modelo;
+    files = central::createCentral((dir / "central").string());
+    ini::IniFile ini(files.ini);
+    runtime::LeChavesLog(ini, cfg);
+    runtime::LeChavesKorvatel(ini, cfg);
+    dbZenthora = db::Connection::open(files.urlZenthora);
+    dbSSE = db::Connection::open(files.urlSse);
+    executa("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+            "INSERT INTO tOperacao (IdOperacao, Nome) SELECT i, printf('Operação %d', i) FROM n");
+    executa("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 1499) "
+            "INSERT INTO tItensOperacao (IdOperacao, IDConfiguracao, NomeConfiguracao, IdOpcao, NomeOpcaoConf) "
+            "SELECT 1 + i / 5, 100 + i, printf('Configuração nº %d', i), 1 + i % 5, 'Parâmetros' FROM n");
+    executa("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 87) "
+            "INSERT INTO tMensagemPre_Zeta (idMsg, idMsgSub, Mensagem) "
+            "SELECT 32 + i / 8, i % 8, printf('Mensagem pré-definida %d', i) FROM n");
+    logs = std::make_unique<runtime::LogFiles>(cfg.log, files.ini, status.lberro, dir.string());
+    respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
+    permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
+    operacao = std::make_unique<operations::TdmOperacao>(operations::TdmOperacao::Dependencias{
+        *dbZenthora, *dbSSE, canal, *respostas, *permissao, cfg, estado});
+  }
+  ~Central() {
+    operacao.reset();
+    dbZenthora.reset();
+    dbSSE.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  void executa(const std::string& sql) { db::Statement(*dbZenthora, sql).execute(); }
+};
+
+Central& central() {
+  static Central c;
+  return c;
+}
+
+// The same statement opened and every column of every row read, without a reply.
+void BM_LeMesmasLinhas(benchmark::State& state, const db::SqlText& (*sql)()) {
+  db::Statement qr(*central().dbZenthora, sql());
+  for (auto _ : state) {
+    std::size_t n = 0;
+    for (qr.open(); !qr.eof(); qr.next())
+      for (std::size_t c = 0; c < qr.columnCount(); ++c) n += qr.field(c).asString().size();
+    qr.close();
+    benchmark::DoNotOptimize(n);
+  }
+}
+
+void BM_Lista(benchmark::State& state, void (operations::TdmOperacao::*lista)()) {
+  Central& c = central();
+  c.canal.bytes = 0;
+  for (auto _ : state) (c.operacao.get()->*lista)();
+  if (c.canal.bytes == 0) state.SkipWithError("nothing was answered");
+  state.SetBytesProcessed(static_cast<std::int64_t>(c.canal.bytes));
+}
+
+const std::string kPedidoELP =
+    "<telecomando><CodMsg>-28</CodMsg><IdSeqMsg>60</IdSeqMsg><IdTerminal>1000</IdTerminal>"
+    "<TituloListaParadas>Entregas do dia</TituloListaParadas><TipoChegada>2</TipoChegada><TipoSaida>1</TipoSaida>"
+    "<ListaParadas>1</ListaParadas><NaturezaOperacao>0</NaturezaOperacao></telecomando>";
+
+void BM_Parse(benchmark::State& state) {
+  xml::Document doc;
+  for (auto _ : state) benchmark::DoNotOptimize(doc.parse(kPedidoELP));
+}
+
+void BM_ParseELeitura(benchmark::State& state) {
+  static constexpr std::array<operations::ElementoPedido, 7> elementos{{
+      {"IdSeqMsg", operations::Leitura::Decimal},
+      {"IdTerminal", operations::Leitura::Hexadecimal},
+      {"TituloListaParadas", operations::Leitura::Texto},
+      {"TipoChegada", operations::Leitura::Decimal, 0, 2},
+      {"TipoSaida", operations::Leitura::Decimal, 0, 2},
+      {"ListaParadas", operations::Leitura::Decimal, 0, 1},
+      {"NaturezaOperacao", operations::Leitura::Decimal, 0, 1},
+  }};
+  const operations::MensagensPedido mensagens{"não é possível", "Não é possível"};
+  xml::Document doc;
+  for (auto _ : state) {
+    doc.parse(kPedidoELP);
+    const auto r = operations::LePedido(doc.root(), elementos, mensagens);
+    if (r.erro) state.SkipWithError("the request was refused");
+    benchmark::DoNotOptimize(r.valores.numero.data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_LeMesmasLinhas, operacoes, &operations::sqlOperacaoItens);
+BENCHMARK_CAPTURE(BM_Lista, operacoes, &operations::TdmOperacao::ListaOperacoes);
+BENCHMARK_CAPTURE(BM_LeMesmasLinhas, pre, &operations::sqlListaMsgPre);
+BENCHMARK_CAPTURE(BM_Lista, pre, &operations::TdmOperacao::ListaMensagensPre);
+BENCHMARK(BM_Parse);
+BENCHMARK(BM_ParseELeitura);
+
+using ::kvt::bench::Coletor;
+
+int main(int argc, char** argv) {
+  text::setRegional({});
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Coletor coletor;
+  benchmark::RunSpecifiedBenchmarks(&coletor);
+  const auto razao = [&](const char* medido, const char* base, const char* texto) {
+    const double m = coletor.tempo(medido), b = coletor.tempo(base);
+    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
+  };
+  razao("BM_Lista/operacoes", "BM_LeMesmasLinhas/operacoes",
+        "-2 over 300 operations of 5 items, against reading the same 1500 rows");
+  razao("BM_Lista/pre", "BM_LeMesmasLinhas/pre", "-16 over 11 groups, against reading the same 88 rows");
+  razao("BM_ParseELeitura", "BM_Parse", "a -28 request parsed and its 7 elements read, against the parse alone");
+  benchmark::Shutdown();
+  return 0;
+}
