@@ -184,6 +184,9 @@ TEST_F(TransmissoesFixture, OperationItemsBarredBetweenCentralsAreSkipped) {
   amb.executa("INSERT INTO tMensagem (CodMsg, ZETA) VALUES (92, 'S')");  // the operation may go by satellite
   amb.pede(-3, "<IdOperacao>1</IdOperacao><IdTerminal>1004</IdTerminal>");
   barra(0x70);  // the speed limits of kind 2
+  // an item of a kind the catalogue does not know has no command to go by
+  amb.executa("INSERT INTO tItensOperacao (IdOperacao, IDConfiguracao, NomeConfiguracao, IdOpcao, NomeOpcaoConf) "
+              "VALUES (1, 9901, 'Sem tipo', 77, 'Desconhecido')");
   EXPECT_EQ(amb.pede(-21, "<IdTerminal>1004</IdTerminal>"), transmissao("-52", "1004", 0));
   // only the communication item, by satellite
   EXPECT_EQ(amb.texto("SELECT group_concat(CodMsg || ':' || DesabilitarGPRS) FROM tTelecomando"), "228:1");
@@ -353,4 +356,16 @@ TEST_F(TransmissoesFixture, OperationStatusReportsEachItemsTelecommand) {
                             item("901", "Nove", "9", "", "Rastreador incompatível."_cp) +
                             item("902", "Dez", "9", "", "Configuração sem permissão na Central Cliente"_cp) +
                             item("903", "Onze", "9", lim, "Erro desconhecido: 2")));
+}
+
+TEST_F(TransmissoesFixture, AProfileTableThatIsNoPlainNameIsNeverComposedIntoAStatement) {
+  amb.executa("UPDATE tOpcoesOperacao SET TabelaConf = 'tCfgPerfil; DELETE FROM tVeiculo' WHERE IdOpcao = 1");
+  amb.pede(-5, "<IdTerminal>1000</IdTerminal><IdPerfilConfiguracao>101</IdPerfilConfiguracao>"
+               "<TipoConfiguracao>1</TipoConfiguracao>");
+  amb.pede(-22, "<IdSeqMsg>1</IdSeqMsg><IdTerminal>1000</IdTerminal><TipoConfiguracao>1</TipoConfiguracao>");
+  // the general failure path: logged with the document, nothing answered, nothing run
+  EXPECT_EQ(amb.amb.canal.recebido(amb.cliente), "");
+  EXPECT_NE(amb.amb.log().find("tCfgPerfil; DELETE FROM tVeiculo"), std::string::npos);
+  EXPECT_EQ(amb.valor("SELECT count(*) FROM tVeiculo"), 4);
+  EXPECT_EQ(telecomandos(), 0);
 }
