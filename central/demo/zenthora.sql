@@ -10,6 +10,13 @@ INSERT INTO tRastreador (Rastreador, Descricao, ListaKVT) VALUES
   (4, 'KR-50 Compacto', 1),
   (5, 'Legado L1', 0);
 
+-- Target capacity: the Zeta units always hold 1000 targets, the KR-200 from
+-- firmware 2.0.0 on, the KR-100 between 2.1.0 and 2.3.0; every other unit 250.
+INSERT INTO SuportaMilAlvos (Rastreador, VersaoDe, VersaoAte) VALUES
+  (3, NULL, NULL),
+  (2, '2.0.0', NULL),
+  (1, '2.1.0', '2.3.0');
+
 INSERT INTO tTransp (IdTransp, Transportadora) VALUES
   (1, 'Transportes Andrade Ltda'),
   (2, 'Rodoviário Boa Vista'),

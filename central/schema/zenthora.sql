@@ -89,6 +89,15 @@ CREATE TABLE tFrota (
   Nome_Frota TEXT
 );
 
+-- Tracker models and firmware versions that hold 1000 targets instead of 250:
+-- a model without versions always; with VersaoDe only, from that version on;
+-- with both, from VersaoDe up to but excluding VersaoAte (compared as texts).
+CREATE TABLE SuportaMilAlvos (
+  Rastreador INTEGER,
+  VersaoDe   TEXT,
+  VersaoAte  TEXT
+);
+
 -- Tracker models; ListaKVT = 1 enables a model for this server.
 CREATE TABLE tRastreador (
   Rastreador INTEGER PRIMARY KEY,

@@ -4,6 +4,8 @@
 
 #include "server/security/elp_import.h"
 #include "server/security/route_import.h"
+#include "server/security/importador_alvo.h"
+#include "server/security/importador_cerca.h"
 #include "server/telecmd/tele_cmd.h"
 #include "server/telecmd/texto_xml.h"
 
@@ -99,6 +101,14 @@ void TdmSegEletronica::RegistraTratadores(telecmd::tTeleCmd& teleCmd) {
     ListaCercas();
     return true;
   });
+  teleCmd.DefineTratador(Tratador::ImportaAlvos, [this](const PedidoTeleCmd& p) {
+    Importar_Alvos(p.raiz);
+    return true;
+  });
+  teleCmd.DefineTratador(Tratador::ImportaCercas, [this](const PedidoTeleCmd& p) {
+    Importar_Cercas(p.raiz);
+    return true;
+  });
   teleCmd.DefineTratador(Tratador::ImportaRotas, [this](const PedidoTeleCmd& p) {
     Importar_Rotas(p.raiz);
     return true;
@@ -107,6 +117,18 @@ void TdmSegEletronica::RegistraTratadores(telecmd::tTeleCmd& teleCmd) {
     Importar_MensagensELP(p.raiz);
     return true;
   });
+}
+
+void TdmSegEletronica::Importar_Alvos(const xml::Element& raiz) {
+  logs_.log("tTeleCmd", "TdmSegEletronica.Importar_Alvos (inicio) teste 3");
+  tImportadorAlvo importador({canal_, respostas_, logs_, dbZenthora_, dbSSE_});
+  importador.ImportaAlvos(raiz);
+  logs_.log("tTeleCmd", "TdmSegEletronica.Importar_Alvos (fim) 2");
+}
+
+void TdmSegEletronica::Importar_Cercas(const xml::Element& raiz) {
+  tImportadorCerca importador({canal_, respostas_, dbZenthora_, dbSSE_});
+  importador.ImportaCercas(raiz);
 }
 
 void TdmSegEletronica::Importar_Rotas(const xml::Element& raiz) {

@@ -52,6 +52,11 @@ class TdmSegEletronica {
   // -15: stop-logistics messages of vehicles, reply -61 (tImportacaoMensagensELP).
   void Importar_MensagensELP(const xml::Element& raiz);
 
+  // -9: imports a group of targets (tImportadorAlvo), reply -48.
+  void Importar_Alvos(const xml::Element& raiz);
+  // -10: imports a group of fences (tImportadorCerca), reply -49.
+  void Importar_Cercas(const xml::Element& raiz);
+
   // Fills the slots of the lists and imports in the processor's dispatch table.
   void RegistraTratadores(telecmd::tTeleCmd& teleCmd);
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/db/db.h"
 #include "server/security/seg_eletronica.h"
@@ -29,6 +30,25 @@ struct AmbienteSeguranca : AmbienteTeleCmd {
   void executaSSE(const std::string& sql) {
     db::Statement st(*dbSSE, sql);
     st.execute();
+  }
+
+  // The rows of a query on the security database, each as its values' texts
+  // joined with "|".
+  std::vector<std::string> linhas(const std::string& sql) {
+    db::Statement st(*dbSSE, sql);
+    st.open();
+    std::vector<std::string> out;
+    for (; !st.eof(); st.next()) {
+      std::string l;
+      for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
+      out.push_back(l);
+    }
+    return out;
+  }
+  std::int64_t conta(const std::string& sql) {
+    db::Statement st(*dbSSE, sql);
+    st.open();
+    return st.field(std::size_t{0}).asInt64();
   }
 
   // A telecomando with the given CodMsg and inner elements.
