@@ -231,3 +231,43 @@ TEST_F(DemoE2E, AVehicleCommandComesBackToEveryClientAsItsSendStatus) {
   EXPECT_NE(q.field("StatusEnvio").asInt(), 16);  // transmitted and answered
   EXPECT_EQ(q.field("Origem").asString(), "ModCom02");
 }
+
+// Every query telecommand answers from the demo central, through the real
+// program, its command queue (one queued document every third second) and its
+// outbound buffer.
+TEST_F(DemoE2E, EveryQueryAnswersFromTheDemoCentral) {
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  ASSERT_TRUE(client.waitForConnected(5000));
+  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+               "</telecomando>");
+  std::string received;
+  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << received << log();
+
+  struct Pedido {
+    const char* corpo;
+    const char* resposta;
+    const char* conteudo;
+  };
+  const Pedido pedidos[] = {
+      {"<CodMsg>-1</CodMsg>", "<CodMsg> -20 </CodMsg>", "<IdTerminal> 001000 </IdTerminal> <Veiculo> Caminhao 001 "},
+      {"<CodMsg>-33</CodMsg>", "<CodMsg> -68 </CodMsg>", "<CodMsg> -68 </CodMsg> <IdTerminal> 001000 </IdTerminal>"},
+      {"<CodMsg>-31</CodMsg><IdTerminal>1000</IdTerminal>", "<CodMsg> -66 </CodMsg>", "<Veiculo IdTerminal=\"001000\""},
+      {"<CodMsg>-32</CodMsg><IdTerminal>1000</IdTerminal>", "<CodMsg> -67 </CodMsg>", "<CentraisClientes><Cliente>"},
+      {"<CodMsg>-32</CodMsg><IdTerminal>1122</IdTerminal>", "<CodMsg> -67 </CodMsg>", "<CentralServidora> "},
+      {"<CodMsg>-30</CodMsg>", "<CodMsg> -65 </CodMsg>", "<Nome> TemperaturaBau </Nome>"},
+      {"<CodMsg>-29</CodMsg>", "<CodMsg> -64 </CodMsg>", "<Pendentes>1234</Pendentes>"},
+  };
+  for (const Pedido& p : pedidos) {
+    received.clear();
+    client.write((std::string("<telecomando>") + p.corpo + "</telecomando>").c_str());
+    EXPECT_TRUE(waitForBytes(client, received, p.conteudo, 20000)) << p.corpo << "\n" << received.substr(0, 2000);
+    EXPECT_NE(received.find(p.resposta), std::string::npos) << p.corpo;
+  }
+
+  server->terminate();
+  ASSERT_TRUE(server->waitForFinished(15000));
+  EXPECT_EQ(server->exitCode(), 0) << server->readAllStandardError().toStdString();
+}
