@@ -49,10 +49,14 @@ tConsultas::tConsultas(const Dependencias& d)
   });
 }
 
-std::string TextoDoCampo(const db::Statement& st, std::size_t coluna) {
-  const db::Value& v = st.field(coluna);
-  if (text::upperAscii(st.columnName(coluna)) != "IDTERMINAL") return v.asString();
-  return common::TextoTerminal(v.asInt());
+std::string TextoDoCampo(const db::Value& valor, bool terminal) {
+  return terminal ? common::TextoTerminal(valor.asInt()) : valor.asString();
+}
+
+std::vector<bool> ColunasTerminal(const db::Statement& st) {
+  std::vector<bool> terminal(st.columnCount());
+  for (std::size_t i = 0; i < st.columnCount(); ++i) terminal[i] = text::upperAscii(st.columnName(i)) == "IDTERMINAL";
+  return terminal;
 }
 
 bool tConsultas::enviaLinhas(db::Statement& st, const char* codigoResposta) {
@@ -62,12 +66,17 @@ bool tConsultas::enviaLinhas(db::Statement& st, const char* codigoResposta) {
   std::vector<std::string> corpos;
   corpos.reserve(st.rowCount());
   const std::size_t colunas = st.columnCount();
+  const std::vector<bool> terminal = ColunasTerminal(st);
+  std::string corpo;
   for (; !st.eof(); st.next()) {
-    std::string corpo = " <DataHoraEm> " + DataHoraAtual() + " </DataHoraEm> " + "<CodMsg> " + codigoResposta +
-                        " </CodMsg> ";
+    corpo.clear();
+    corpo.append(" <DataHoraEm> ").append(DataHoraAtual()).append(" </DataHoraEm> ");
+    corpo.append("<CodMsg> ").append(codigoResposta).append(" </CodMsg> ");
     for (std::size_t i = 0; i < colunas; ++i) {
       const std::string& nome = st.columnName(i);
-      corpo += "<" + nome + "> " + LimpaTextoXML(TextoDoCampo(st, i)) + " </" + nome + "> ";
+      corpo.append("<").append(nome).append("> ");
+      corpo.append(LimpaTextoXML(TextoDoCampo(st.field(i), terminal[i])));
+      corpo.append(" </").append(nome).append("> ");
     }
     corpos.push_back(LimpaAcentos(corpo));
   }

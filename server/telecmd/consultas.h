@@ -125,9 +125,12 @@ class tConsultas {
 };
 
 // The text of a column as the query replies carry it: the column IdTerminal
-// (name compared in upper case) as its integer in upper-case hexadecimal of at
-// least six digits, any other column as read.
-std::string TextoDoCampo(const db::Statement& st, std::size_t coluna);
+// (`terminal`; the name compared in upper case, see ColunasTerminal) as its
+// integer in upper-case hexadecimal of at least six digits, any other column
+// as read.
+std::string TextoDoCampo(const db::Value& valor, bool terminal);
+// Which columns of an open statement are the IdTerminal column.
+std::vector<bool> ColunasTerminal(const db::Statement& st);
 
 // "<area><nome>" + nome + "</nome>" + conteudo + "</area>".
 std::string AreaXML(const std::string& nome, const std::string& conteudo);

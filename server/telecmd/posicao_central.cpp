@@ -71,27 +71,25 @@ Alvo leIdTerminal(const xml::Element& raiz) {
 // statement is closed after.
 std::vector<Campos> leLinhas(db::Statement& st) {
   std::vector<Campos> linhas;
+  const std::vector<bool> terminal = ColunasTerminal(st);
   for (; !st.eof(); st.next()) {
     Campos c;
-    for (std::size_t i = 0; i < st.columnCount(); ++i) c.emplace_back(st.columnName(i), TextoDoCampo(st, i));
+    for (std::size_t i = 0; i < st.columnCount(); ++i)
+      c.emplace_back(st.columnName(i), TextoDoCampo(st.field(i), terminal[i]));
     linhas.push_back(std::move(c));
   }
   st.close();
   return linhas;
 }
 
-// An attribute value: cleaned like every reply text, and a double quote (which
-// would end the attribute early and break the document for every client)
-// written as its entity.
-std::string valorAtributo(const std::string& texto) {
-  std::string limpo = LimpaTextoXML(texto);
-  std::string out;
-  out.reserve(limpo.size());
-  for (char c : limpo) {
-    if (c == '"') out += "&quot;";
-    else out += c;
+// An attribute value, appended: cleaned like every reply text, and a double
+// quote (which would end the attribute early and break the document for every
+// client) written as its entity.
+void acrescentaAtributo(std::string& corpo, const std::string& texto) {
+  for (char c : LimpaTextoXML(texto)) {
+    if (c == '"') corpo += "&quot;";
+    else corpo += c;
   }
-  return out;
 }
 
 // "<name>value</name>" for every field; the values are not cleaned, only kept
@@ -117,7 +115,11 @@ void tConsultas::EnviaUltimaPosicao(const xml::Element& raiz) {
                       "<UltimaPosicao> ";
   for (const Campos& linha : leLinhas(st)) {
     corpo += "<Veiculo ";
-    for (const auto& [nome, valor] : linha) corpo += nome + "=\"" + valorAtributo(valor) + "\" ";
+    for (const auto& [nome, valor] : linha) {
+      corpo.append(nome).append("=\"");
+      acrescentaAtributo(corpo, valor);
+      corpo.append("\" ");
+    }
     corpo += "/> ";
   }
   corpo += " </UltimaPosicao>";
@@ -134,11 +136,14 @@ void tConsultas::InfoCentral(const xml::Element& raiz) {
   grade.bindInt("IdTerminal", alvo.IdTerminal).bindInt("Todos", alvo.presente ? -1 : 1);
   grade.open();
   std::vector<std::pair<std::int32_t, std::string>> veiculos;  // terminal and its fields
+  const std::vector<bool> terminal = ColunasTerminal(grade);
   for (; !grade.eof(); grade.next()) {
     std::string campos;
     for (std::size_t i = 0; i < grade.columnCount(); ++i) {
       const std::string& nome = grade.columnName(i);
-      campos += "<" + nome + "> " + EscapaTextoXML(TextoDoCampo(grade, i)) + " </" + nome + "> ";
+      campos.append("<").append(nome).append("> ");
+      campos.append(EscapaTextoXML(TextoDoCampo(grade.field(i), terminal[i])));
+      campos.append(" </").append(nome).append("> ");
     }
     veiculos.emplace_back(grade.field("IdTerminal").asInt(), std::move(campos));
   }

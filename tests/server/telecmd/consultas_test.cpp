@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 #include <regex>
 #include <string>
 #include <utility>
@@ -380,6 +381,57 @@ TEST(DiagnosticoRotulos, LabelsAndUnitsOfTheMachineAreas) {
       {"12x", 2, "12x"},
   };
   for (const Valor& v : valores) EXPECT_EQ(telecmd::ValorNaUnidade(v.valor, v.unidade), v.esperado) << v.valor;
+}
+
+// Random date texts reach the statement of the tracker list only after they
+// read as dates; whatever a client writes, the request is answered with trackers
+// or with the 311 reply, never ends in the failure path.
+TEST_F(ConsultasFixture, TrackerListAnswersWhateverDatesAClientWrites) {
+  std::mt19937 rng(20261211);
+  auto ate = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const char* const pedacos[] = {"05", "5", "31", "00", "12", "13", "1899", "30", "2010", "10", "99", "0", "/", "/",
+                                 " ", ":", "23:59:59", "-", "a", "'", "''; drop table tVeiculo; --", "%", "\xe9", ""};
+  auto texto = [&] {
+    std::string t;
+    const int n = 1 + ate(7);
+    for (int i = 0; i < n; ++i) t += pedacos[ate(static_cast<int>(std::size(pedacos)))];
+    return t;
+  };
+  for (int i = 0; i < 150; ++i) {
+    const std::string pedido = "<codmsg>-1</codmsg><DataAlteracaoInicio>" + texto() +
+                               "</DataAlteracaoInicio><DataAlteracaoFim>" + texto() + "</DataAlteracaoFim>";
+    const std::string recebido = pede(pedido);
+    const bool lista = recebido.find("<CodMsg> -20 </CodMsg>") != std::string::npos;
+    const bool vazia = recebido.find("<StsEnvio>311</StsEnvio>") != std::string::npos;
+    EXPECT_TRUE(lista != vazia) << pedido << "\n" << recebido.substr(0, 300);
+  }
+  EXPECT_EQ(amb.log().find("Erro ao processar"), std::string::npos);
+  db::Statement n(*amb.dbZenthora, std::string("SELECT COUNT(*) FROM tVeiculo"));
+  n.open();
+  EXPECT_EQ(n.field(std::size_t{0}).asInt(), 4);
+}
+
+TEST(DiagnosticoRotulos, RandomLabelsAndValuesNeverBreakTheReader) {
+  text::setRegional({});
+  std::mt19937 rng(7);
+  auto ate = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const std::string bytes = "$%:;0123456789.,-eENAMESIZ \xff";
+  auto aleatorio = [&](int max) {
+    std::string t;
+    const int n = ate(max);
+    for (int i = 0; i < n; ++i) t += bytes[static_cast<std::size_t>(ate(static_cast<int>(bytes.size())))];
+    return t;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string rotulos = aleatorio(40);
+    if (const auto r = telecmd::LocalizaRotulo(rotulos, aleatorio(6))) {
+      EXPECT_LE(r->rotulo.size(), rotulos.size());
+      EXPECT_EQ(r->rotulo.find(';'), std::string::npos);
+    }
+    const std::string valor = aleatorio(25);
+    const std::string escrito = telecmd::ValorNaUnidade(valor, ate(5));
+    EXPECT_TRUE(escrito == valor || std::regex_match(escrito, std::regex("-?[0-9]+,[0-9][0-9]"))) << valor;
+  }
 }
 
 // A reply that can flush the outbound buffer lets the next queued telecommand
