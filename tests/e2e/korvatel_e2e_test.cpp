@@ -271,3 +271,58 @@ TEST_F(DemoE2E, EveryQueryAnswersFromTheDemoCentral) {
   ASSERT_TRUE(server->waitForFinished(15000));
   EXPECT_EQ(server->exitCode(), 0) << server->readAllStandardError().toStdString();
 }
+
+TEST_F(DemoE2E, ARouteAndStopMessagesImportedByAClientReachTheCentral) {
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  ASSERT_TRUE(client.waitForConnected(5000));
+  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+               "</telecomando>");
+  std::string received;
+  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+
+  // a route of two points 1 km apart for the first demo vehicle; tolerance 255
+  // takes the demo's default route profile (500 m, so the step is 0.37 km).
+  // The server lower-cases what it receives, names included.
+  client.write("<telecomando><CodMsg>-11</CodMsg><Veiculo><IdTerminal>1000</IdTerminal></Veiculo>"
+               "<GrupoRota><NomeGrupo>Entregas</NomeGrupo><Rota><NomeRota>Centro - Marginal</NomeRota>"
+               "<Tolerancia>255</Tolerancia>"
+               "<PontoRota><Latitude>-23.5</Latitude><Longitude>-46.6</Longitude></PontoRota>"
+               "<PontoRota><Latitude>2330325S</Latitude><Longitude>4636000W</Longitude></PontoRota>"
+               "</Rota></GrupoRota></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received,
+                           " <Rota>  <NomeRota>centro - marginal</NomeRota>  <StsImportacao>0</StsImportacao>  "
+                           "<Veiculo>  <IdTerminal>001000</IdTerminal>  <StsAssociacao>0</StsAssociacao>  </Veiculo>  "
+                           "</Rota>  </GrupoRota>  </TeleEvento>",
+                           30000))
+      << received.substr(0, 2000) << log();
+  client.write("<telecomando><CodMsg>-15</CodMsg><Veiculo><IdTerminal>1001</IdTerminal><IdTerminal>1000</IdTerminal>"
+               "</Veiculo><MensagensELP><MensagemELP><TipoMsg>0</TipoMsg><Mensagem>Chegada na doca</Mensagem>"
+               "</MensagemELP></MensagensELP></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received,
+                           "<IdTerminal>001000</IdTerminal>  <StsAssociacao>0</StsAssociacao>  </Veiculo>  "
+                           "<Veiculo>  <IdTerminal>001001</IdTerminal>  <StsAssociacao>0</StsAssociacao>  </Veiculo>  "
+                           "</MensagensELP>",
+                           30000))
+      << received.substr(0, 2000) << log();
+  EXPECT_EQ(received.find("<CodMsg> -40</CodMsg>"), std::string::npos) << received.substr(0, 2000);
+
+  server->terminate();
+  ASSERT_TRUE(server->waitForFinished(15000));
+  auto sse = db::Connection::open(files.urlSse);
+  db::Statement rota(*sse, std::string("SELECT R.Tolerancia, R.idPerfil, count(P.IDPonto) AS pontos FROM tRota R "
+                                       "JOIN tPontoRota P ON P.IDRota = R.IDRota WHERE R.Nome = 'centro - marginal' "
+                                       "GROUP BY R.IDRota"));
+  rota.open();
+  ASSERT_FALSE(rota.eof());
+  EXPECT_EQ(rota.field("Tolerancia").asInt(), 4);
+  EXPECT_EQ(rota.field("idPerfil").asInt(), 1);
+  EXPECT_EQ(rota.field("pontos").asInt(), 4);
+  auto zenthora = db::Connection::open(files.urlZenthora);
+  db::Statement mensagens(*zenthora, std::string("SELECT count(*) AS n FROM tCfgMensagemExtensaoLogistica "
+                                                 "WHERE IdTerminal IN (4096, 4097) AND TipoMsg = 0 AND Sequencia = 1"));
+  mensagens.open();
+  EXPECT_EQ(mensagens.field("n").asInt(), 2);
+}
