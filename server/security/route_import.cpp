@@ -10,6 +10,7 @@
 #include "server/common/elemento.h"
 #include "server/common/veiculo.h"
 #include "server/security/coordinate_text.h"
+#include "server/security/import_names.h"
 #include "server/security/import_options.h"
 #include "server/telecmd/texto_xml.h"
 
@@ -143,21 +144,11 @@ KVT_SQL(sqlAssociaRotaVeic,
 
 namespace {
 
-// Names of groups and routes are columns of 40 characters: a name is cut so
-// that every step finds the route under the name it was stored with, and a
-// suffix always stays whole.
-constexpr std::size_t kTamanhoNome = 40;
-
-std::string nomeQueCabe(const std::string& base, const std::string& sufixo = {}) {
-  const std::size_t espaco = kTamanhoNome > sufixo.size() ? kTamanhoNome - sufixo.size() : 0;
-  return base.substr(0, espaco) + sufixo;
-}
-
-std::string sufixo(const char* formato, std::int32_t n) {
-  char t[32];
-  std::snprintf(t, sizeof t, formato, n);
-  return t;
-}
+// Route names are a column of 40 characters (tRota.Nome), as group names are:
+// a name is cut before anything looks it up, so every step finds the route
+// under the name it was stored with, and a suffix always stays whole.
+constexpr std::size_t kLarguraNomeRota = 40;
+constexpr std::size_t kSufixoSemNome = 11;  // " [00000001]"
 
 constexpr std::int32_t kModuloRota = 2;
 constexpr std::int32_t kParamPerfilPadrao = 3;
@@ -187,7 +178,8 @@ void tImportadorRota::ImportaRotas(const xml::Element& raiz) {
   }
 
   p_.NomeGrupoRecebido = common::TextoDoFilho(primeiro, "NOMEGRUPO");
-  p_.NomeGrupo = nomeQueCabe(p_.NomeGrupoRecebido.empty() ? text::dateToStr(clk::now()) : p_.NomeGrupoRecebido);
+  p_.NomeGrupo = CortaTexto(p_.NomeGrupoRecebido.empty() ? text::dateToStr(clk::now()) : p_.NomeGrupoRecebido,
+                            kLarguraNomeGrupo);
   const std::int32_t idGrupo = abreGrupo();
 
   for (xml::Element rota = primeiro; rota; rota = rota.nextSiblingElement()) {
@@ -242,7 +234,7 @@ void tImportadorRota::leRota(const xml::Element& primeiro) {
   r.Pontos.clear();
   p_.ToleranciaInvalida = false;
   p_.NomeRotaRecebido = common::TextoDoFilho(primeiro, "NOMEROTA");
-  r.Nome = nomeQueCabe(p_.NomeRotaRecebido);
+  r.Nome = CortaTexto(p_.NomeRotaRecebido, kLarguraNomeRota);
   for (xml::Element e = primeiro; e; e = e.nextSiblingElement()) {
     if (common::ElementoChamado(e, "TOLERANCIA")) {
       if (!p_.ToleranciaInvalida) leTolerancia(e);
@@ -301,18 +293,11 @@ void tImportadorRota::decideEGrava(std::int32_t idGrupo) {
 
   if (text::trim(r.Nome).empty()) {
     ++p_.ContadorSemNome;
-    r.Nome = nomeQueCabe(text::trim(p_.NomeGrupo), sufixo(" [%08d]", p_.ContadorSemNome));
+    r.Nome = NomeSemNome(CortaTexto(text::trim(p_.NomeGrupo), kLarguraNomeRota - kSufixoSemNome), p_.ContadorSemNome);
   }
   if (rotaExiste(r.Nome)) {
     if (p_.AcaoCadastrados == 1) {
-      const std::string base = r.Nome;
-      for (std::int32_t n = 1;; ++n) {
-        const std::string livre = nomeQueCabe(base, sufixo(" [%.5d]", n));
-        if (!rotaExiste(livre)) {
-          r.Nome = livre;
-          break;
-        }
-      }
+      r.Nome = NomeLivre(r.Nome, kLarguraNomeRota, [this](const std::string& nome) { return rotaExiste(nome); });
     } else if (p_.AcaoCadastrados != 0) {  // 2, and any value we do not know: the stored route stays
       adicionaStatus(kRotaExistenteRecusada);
       return;
