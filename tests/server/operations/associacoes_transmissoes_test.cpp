@@ -32,7 +32,8 @@ struct TransmissoesFixture : ::testing::Test {
                 "(8, 'Seguranca', '76', 'tCfgSegCentralRast', 'C'), (10, 'Atuadores', '78', 'tCfgAtuadores', 'C'), "
                 "(23, 'Cercas', '32', NULL, NULL), (24, 'Rotas', '31', NULL, NULL)");
     amb.executa("INSERT INTO tCfgPerfil (IdConfig, IdOpcao, Nome, FlagCentralRastSeg, FlagCentralSegRast) VALUES "
-                "(101, 1, 'GPRS', NULL, NULL), (201, 2, 'Rodovia', NULL, NULL), (801, 8, 'Lacre', 'C', NULL), "
+                "(101, 1, 'GPRS', NULL, NULL), (201, 2, 'Rodovia', NULL, NULL), (202, 2, 'Urbano', NULL, NULL), "
+                "(801, 8, 'Lacre', 'C', NULL), "
                 "(802, 8, 'Lacre R', 'R', NULL), (1001, 10, 'Sirene', NULL, 'C'), (1002, 10, 'Pisca', 'C', 'R')");
     amb.executa("INSERT INTO tOperacao (IdOperacao, Nome) VALUES (1, 'Longa distancia'), (2, 'Urbana')");
     amb.executa("INSERT INTO tItensOperacao (IdOperacao, IDConfiguracao, NomeConfiguracao, IdOpcao, NomeOpcaoConf) "
@@ -233,6 +234,11 @@ TEST_F(TransmissoesFixture, ProfileTransmissionResendsTheNewestProfileOfItsKind)
   // the vehicle's copy now carries the new telecommand
   EXPECT_EQ(amb.valor("SELECT IdSequencia FROM tCfgPerfil WHERE IdTerminal = 4096"),
             amb.valor("SELECT max(IdSequencia) FROM tTelecomando"));
+
+  // a profile taken out of the catalogue meanwhile: the procedure stores nothing
+  amb.executa("DELETE FROM tCfgPerfil WHERE IdConfig = 101 AND IdTerminal = 0");
+  EXPECT_EQ(transmite(1), sts(1, 4));
+  EXPECT_EQ(telecomandos(), 3);
 }
 
 TEST_F(TransmissoesFixture, TargetsFencesAndRoutesNeedAssociationsAndPassBothChecks) {
