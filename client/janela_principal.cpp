@@ -11,6 +11,8 @@
 
 #include "client/janela_login.h"
 #include "client/texto_qt.h"
+#include "platform/clock/clock.h"
+#include "platform/text/date_time.h"
 
 namespace kvt::cliente {
 
@@ -46,16 +48,7 @@ JanelaPrincipal::JanelaPrincipal(std::string programDir, QWidget* parent)
   tudo->addLayout(topo);
   tudo->addWidget(montaExibicao(), 1);
 
-  auto* envio = new QHBoxLayout;
-  btnEnviar = nomeado(new QPushButton("Enviar para o KVTPLUS", central), "btnEnviar");
-  auto* simulador = nomeado(new QGroupBox(" Simulador de Telecomandos ", central), "gbSimulador");
-  btnIniciarSimulacao = nomeado(new QPushButton("&Iniciar", simulador), "btnIniciarSimulacao");
-  auto* simLayout = new QHBoxLayout(simulador);
-  simLayout->addWidget(btnIniciarSimulacao);
-  simLayout->addStretch();
-  envio->addWidget(btnEnviar);
-  envio->addWidget(simulador, 1);
-  tudo->addLayout(envio);
+  tudo->addWidget(montaEnvio());
   setCentralWidget(central);
 
   SessaoCliente* s = sessao_.get();
@@ -81,11 +74,51 @@ JanelaPrincipal::JanelaPrincipal(std::string programDir, QWidget* parent)
   connect(btnConnect, &QPushButton::clicked, this, [this] { btnConnectClick(); });
   connect(btnLogin, &QPushButton::clicked, this, [this] { btnLoginClick(); });
   connect(btn_Limpar, &QPushButton::clicked, this, [this] { btn_LimparClick(); });
+  connect(btnEnviar, &QPushButton::clicked, this, [this] { btnEnviarClick(); });
+  connect(btnIniciarSimulacao, &QPushButton::clicked, this, [this] { btnIniciarSimulacaoClick(); });
+  connect(PG_Comandos, &PainelComandos::erro, this,
+          [this](const std::string& titulo, const std::string& texto) { mostraCaixa(true, titulo, texto); });
+  simulador_ = std::make_unique<SimuladorTeleCmd>(*sessao_, [this] {
+    return SimuladorTeleCmd::Campos{cp(edOrigem->text()), cp(edDestino->text()), cp(edidterminal->text())};
+  });
+  connect(simulador_.get(), &SimuladorTeleCmd::estadoMudou, this, [this] { atualizaEstado(); });
+  connect(simulador_.get(), &SimuladorTeleCmd::mediaMudou, this,
+          [this] { lbMediaTeleCmd->setText(qs(simulador_->lbMediaTeleCmd())); });
 
   FormCreate();
 }
 
 JanelaPrincipal::~JanelaPrincipal() = default;
+
+QWidget* JanelaPrincipal::montaEnvio() {
+  auto* caixa = new QWidget(this);
+  PG_Comandos = new PainelComandos(caixa);
+  btnEnviar = nomeado(new QPushButton("Enviar para o KVTPLUS", caixa), "btnEnviar");
+  auto* simulador = nomeado(new QGroupBox(" Simulador de Telecomandos ", caixa), "gbSimulador");
+  edIntervalo = nomeado(new QLineEdit("1000", simulador), "edIntervalo");
+  edIntervalo->setMaximumWidth(80);
+  chkMultiplosVeiculos = nomeado(
+      new QCheckBox(QString::fromUtf8("Simular para todos os veículos da Central"), simulador), "chkMultiplosVeiculos");
+  btnIniciarSimulacao = nomeado(new QPushButton("&Iniciar", simulador), "btnIniciarSimulacao");
+  lbMediaTeleCmd = nomeado(new QLabel(simulador), "lbMediaTeleCmd");
+  auto* ls = new QGridLayout(simulador);
+  ls->addWidget(rotulo("Intervalo entre TeleCmd em mili segundos", simulador), 0, 0);
+  ls->addWidget(edIntervalo, 0, 1);
+  ls->addWidget(btnIniciarSimulacao, 0, 2);
+  ls->addWidget(chkMultiplosVeiculos, 1, 0, 1, 3);
+  ls->addWidget(rotulo("Media TeleComandos Enviado por Minuto", simulador), 2, 0);
+  ls->addWidget(lbMediaTeleCmd, 2, 1);
+  ls->setRowStretch(3, 1);
+
+  auto* direita = new QVBoxLayout;
+  direita->addWidget(btnEnviar);
+  direita->addWidget(simulador, 1);
+  auto* l = new QHBoxLayout(caixa);
+  l->setContentsMargins(0, 0, 0, 0);
+  l->addWidget(PG_Comandos, 1);
+  l->addLayout(direita);
+  return caixa;
+}
 
 QWidget* JanelaPrincipal::montaConexao() {
   auto* g = nomeado(new QGroupBox(QString::fromUtf8(" Conexão "), this), "gbConexao");
@@ -183,6 +216,8 @@ void JanelaPrincipal::FormCreate() {
   edDestino->setText(qs(c.Destino));
   edidterminal->setText(qs(c.IdTerminal));
   chkAutoConnect->setChecked(c.AutoConectar);
+  PG_Comandos->prepara(c.DiretorioImportacao, c.VersaoKVT);
+  versaoAntiga_ = c.VersaoKVT < 6;
   for (const std::string& linha : sessao_->lberro()) lberro->addItem(qs(linha));
   atualizaContadores();
   atualizaEstado();
@@ -192,10 +227,12 @@ void JanelaPrincipal::FormCreate() {
 void JanelaPrincipal::atualizaEstado() {
   const SessaoCliente& s = *sessao_;
   btnConnect->setText(qs(s.captionConectar()));
-  btnLogin->setVisible(s.loginVisivel());
+  btnLogin->setVisible(s.loginVisivel() && !versaoAntiga_);
   lb_login->setText(qs(s.lb_login()));
-  btnEnviar->setEnabled(s.envioHabilitado());
+  const bool simulando = simulador_ && simulador_->rodando();
+  btnEnviar->setEnabled(s.envioHabilitado() && !simulando);
   btnIniciarSimulacao->setEnabled(s.envioHabilitado());
+  btnIniciarSimulacao->setText(simulando ? "&Parar" : "&Iniciar");
 }
 
 void JanelaPrincipal::atualizaContadores() {
@@ -238,6 +275,34 @@ void JanelaPrincipal::abreLogin() {
 }
 
 void JanelaPrincipal::btn_LimparClick() { sessao_->btn_LimparClick(); }
+
+void JanelaPrincipal::btnEnviarClick() {
+  CamposComposicao c = PG_Comandos->campos();
+  c.Origem = cp(edOrigem->text());
+  c.Destino = cp(edDestino->text());
+  c.IdTerminal = cp(edidterminal->text());
+  try {
+    // the generator is seeded afresh at every click
+    const Composicao composto =
+        ComporTelecomando(PG_Comandos->abaAtual(), c, AleatorioSemeado(), text::dateTimeToStr(clk::now()));
+    if (composto.aviso) {
+      mostraCaixa(false, "Aviso", *composto.aviso);
+      return;
+    }
+    sessao_->enviaTexto(composto.texto);
+  } catch (const std::exception& e) {
+    mostraCaixa(true, "KVTClient", e.what());
+  }
+}
+
+void JanelaPrincipal::btnIniciarSimulacaoClick() {
+  try {
+    simulador_->btnIniciarSimulacaoClick(cp(edIntervalo->text()), chkMultiplosVeiculos->isChecked());
+  } catch (const std::exception& e) {
+    mostraCaixa(true, "KVTClient", e.what());
+  }
+  atualizaEstado();
+}
 
 void JanelaPrincipal::closeEvent(QCloseEvent* e) {
   FormClose();

@@ -17,7 +17,9 @@
 #include <memory>
 #include <string>
 
+#include "client/painel_comandos.h"
 #include "client/sessao_cliente.h"
+#include "client/simulador.h"
 #include "platform/ini/ini_file.h"
 
 namespace kvt::cliente {
@@ -58,9 +60,17 @@ class JanelaPrincipal : public QMainWindow {
   QTreeWidget* trvDadosXML;
   QListWidget* lberro;
   QPushButton* btn_Limpar;
-  // --- sending and simulation (enabled by the connection state)
+  // --- the composer's tabs, sending and the simulator
+  PainelComandos* PG_Comandos;
   QPushButton* btnEnviar;
+  QLineEdit* edIntervalo;
+  QCheckBox* chkMultiplosVeiculos;
   QPushButton* btnIniciarSimulacao;
+  QLabel* lbMediaTeleCmd;
+  SimuladorTeleCmd& simulador() { return *simulador_; }
+
+  void btnEnviarClick();
+  void btnIniciarSimulacaoClick();
 
   void btnConnectClick();
   void btnLoginClick();
@@ -75,6 +85,7 @@ class JanelaPrincipal : public QMainWindow {
   QWidget* montaConexao();
   QWidget* montaStatus();
   QWidget* montaExibicao();
+  QWidget* montaEnvio();
   void atualizaEstado();
   void atualizaContadores();
   void acrescentaNo(const NoArvore& no);
@@ -84,8 +95,10 @@ class JanelaPrincipal : public QMainWindow {
   std::string programDir_;
   ini::IniFile ini_;
   std::unique_ptr<SessaoCliente> sessao_;
+  std::unique_ptr<SimuladorTeleCmd> simulador_;
   TfrmLogin* frmLogin_ = nullptr;
   bool fechado_ = false;
+  bool versaoAntiga_ = false;
 };
 
 }  // namespace kvt::cliente
