@@ -46,9 +46,14 @@ JanelaPrincipal::JanelaPrincipal(std::string programDir, QWidget* parent)
   topo->addWidget(montaConexao(), 3);
   topo->addWidget(montaStatus(), 2);
   tudo->addLayout(topo);
-  tudo->addWidget(montaExibicao(), 1);
-
-  tudo->addWidget(montaEnvio());
+  // what arrives above, what is composed below; the user moves the border
+  auto* divisor = nomeado(new QSplitter(Qt::Vertical, central), "divisorPrincipal");
+  divisor->addWidget(montaExibicao());
+  divisor->addWidget(montaEnvio());
+  divisor->setStretchFactor(0, 1);
+  divisor->setStretchFactor(1, 1);
+  divisor->setSizes({380, 420});
+  tudo->addWidget(divisor, 1);
   setCentralWidget(central);
 
   SessaoCliente* s = sessao_.get();
@@ -102,21 +107,24 @@ QWidget* JanelaPrincipal::montaEnvio() {
   btnIniciarSimulacao = nomeado(new QPushButton("&Iniciar", simulador), "btnIniciarSimulacao");
   lbMediaTeleCmd = nomeado(new QLabel(simulador), "lbMediaTeleCmd");
   auto* ls = new QGridLayout(simulador);
-  ls->addWidget(rotulo("Intervalo entre TeleCmd em mili segundos", simulador), 0, 0);
-  ls->addWidget(edIntervalo, 0, 1);
-  ls->addWidget(btnIniciarSimulacao, 0, 2);
-  ls->addWidget(chkMultiplosVeiculos, 1, 0, 1, 3);
-  ls->addWidget(rotulo("Media TeleComandos Enviado por Minuto", simulador), 2, 0);
-  ls->addWidget(lbMediaTeleCmd, 2, 1);
-  ls->setRowStretch(3, 1);
+  ls->addWidget(rotulo("Intervalo entre TeleCmd em mili segundos", simulador), 0, 0, 1, 2);
+  ls->addWidget(edIntervalo, 1, 0);
+  ls->addWidget(btnIniciarSimulacao, 1, 1);
+  ls->addWidget(chkMultiplosVeiculos, 2, 0, 1, 2);
+  ls->addWidget(rotulo("Media TeleComandos Enviado por Minuto", simulador), 3, 0, 1, 2);
+  ls->addWidget(lbMediaTeleCmd, 4, 0, 1, 2);
 
-  auto* direita = new QVBoxLayout;
+  auto* coluna = new QWidget(caixa);
+  coluna->setFixedWidth(330);
+  auto* direita = new QVBoxLayout(coluna);
+  direita->setContentsMargins(0, 0, 0, 0);
   direita->addWidget(btnEnviar);
-  direita->addWidget(simulador, 1);
+  direita->addWidget(simulador);
+  direita->addStretch();
   auto* l = new QHBoxLayout(caixa);
   l->setContentsMargins(0, 0, 0, 0);
   l->addWidget(PG_Comandos, 1);
-  l->addLayout(direita);
+  l->addWidget(coluna);
   return caixa;
 }
 

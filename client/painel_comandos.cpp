@@ -253,10 +253,10 @@ QWidget* PainelComandos::montaConfiguracoes() {
   esquerda->addLayout(campos);
   esquerda->addLayout(radios);
   esquerda->addWidget(gb_ELP);
-  esquerda->addStretch();
+  esquerda->addStretch(1);
   auto* l = new QHBoxLayout(p);
-  l->addLayout(esquerda);
-  l->addWidget(mem_trans, 1);
+  l->addLayout(esquerda, 3);
+  l->addWidget(mem_trans, 2);
   return p;
 }
 
@@ -345,7 +345,6 @@ void PainelComandos::btn_ProcuraClick() {
   dialogo_->setFileMode(QFileDialog::ExistingFile);
   dialogo_->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialogo_, &QFileDialog::fileSelected, this, [this](const QString& f) { ed_nomeArquivo->setText(f); });
-  connect(dialogo_, &QObject::destroyed, this, [this] { dialogo_ = nullptr; });
   dialogo_->open();
 }
 

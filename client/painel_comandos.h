@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -18,8 +19,7 @@
 
 #include "client/compositor.h"
 
-class QButtonGroup;
-class QFileDialog;
+#include <QFileDialog>
 
 namespace kvt::cliente {
 
@@ -92,7 +92,7 @@ class PainelComandos : public QTabWidget {
   // false (and the error box) when the file cannot be read
   bool btn_CarregaClick();
   // the file dialog while it is open
-  QFileDialog* dialogoArquivo() const { return dialogo_; }
+  QFileDialog* dialogoArquivo() const { return dialogo_.data(); }
 
   // The item index chosen in a radio group.
   static int itemIndex(const QGroupBox* grupo);
@@ -113,7 +113,7 @@ class PainelComandos : public QTabWidget {
                         int inicial, QWidget* pai);
 
   QWidget* paginas_[kNumAbas] = {};
-  QFileDialog* dialogo_ = nullptr;
+  QPointer<QFileDialog> dialogo_;
 };
 
 // Between a text area and a template: CR LF in the template, LF in the widget.

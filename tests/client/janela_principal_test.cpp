@@ -14,6 +14,7 @@
 #include "client/janela_principal.h"
 #include "client/texto_qt.h"
 #include "platform/ini/ini_file.h"
+#include "tests/client/janela_apoio.h"
 #include "tests/client/korvatel_demo.h"
 #include "tests/client/servidor_falso.h"
 
@@ -22,25 +23,9 @@ using namespace kvt::cliente;
 
 namespace {
 
-// Screenshots go where KVT_SCREENSHOT_DIR says (docs/ when they are refreshed).
-void fotografa(QWidget& w, const char* nome) {
-  const char* pasta = std::getenv("KVT_SCREENSHOT_DIR");
-  if (!pasta) return;
-  w.grab().save(QString::fromStdString((std::filesystem::path(pasta) / nome).string()));
-}
-
-std::unique_ptr<JanelaPrincipal> abre(const std::string& pasta) {
-  auto j = std::make_unique<JanelaPrincipal>(pasta);
-  j->resize(1280, 800);
-  j->show();
-  return j;
-}
-
-QMessageBox* caixaAberta(QWidget& w) {
-  for (QMessageBox* b : w.findChildren<QMessageBox*>())
-    if (b->isVisible()) return b;
-  return nullptr;
-}
+using test::abreJanela;
+using test::caixaAberta;
+using test::fotografa;
 
 }  // namespace
 
@@ -52,7 +37,7 @@ TEST(JanelaPrincipalE2E, ConnectsLogsInThroughTheWindowShowsEventsAndWritesTheIn
   test::writeFile(pasta + "/KVTCLIENT.INI",
                   "[Geral]\r\nPorta=" + std::to_string(demo.porta) + "\r\nEnviarLogin=SIM\r\nOrigem=ModCom02\r\n");
 
-  auto j = abre(pasta);
+  auto j = abreJanela(pasta);
   EXPECT_EQ(j->windowTitle(), QString::fromUtf8("Cliente de Testes para o KVTPLUS - Versão 4.6"));
   EXPECT_EQ(j->edPorta->text().toStdString(), std::to_string(demo.porta));
   EXPECT_EQ(j->edidterminal->text(), "123456");
@@ -117,7 +102,7 @@ TEST(JanelaPrincipal, ShowsWhatTheServerSendsAndKeepsSendingDisabledAfterARefuse
   test::TempDir dir;
   test::ServidorFalso servidor;
   test::writeFile(dir.file("KVTCLIENT.INI"), "[Geral]\r\nPorta=" + servidor.porta() + "\r\nEnviarLogin=Sim\r\n");
-  auto j = abre(dir.path().string());
+  auto j = abreJanela(dir.path().string());
   QTest::mouseClick(j->btnConnect, Qt::LeftButton);
   ASSERT_TRUE(servidor.esperaConexao());
   ASSERT_TRUE(QTest::qWaitFor([&] { return j->frmLogin() != nullptr; }, 5000));
