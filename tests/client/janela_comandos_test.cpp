@@ -34,12 +34,6 @@ void mostraAba(JanelaPrincipal& j, Aba aba) { j.PG_Comandos->setCurrentWidget(j.
 
 bool textoContem(JanelaPrincipal& j, const char* texto) { return j.reXMLRec->toPlainText().contains(texto); }
 
-// The server does not handle this code yet: its log says so.
-bool servidorNaoTrata(const test::KorvatelDemo& demo, const std::string& codigo) {
-  return demo.log().find("Telecomando com CodMsg " + codigo + " (") != std::string::npos &&
-         demo.log().find("ainda não é tratado por este servidor"_cp) != std::string::npos;
-}
-
 struct ComandosE2E : ::testing::Test {
   test::KorvatelDemo demo;
   std::string pasta;
@@ -162,12 +156,13 @@ TEST_F(ComandosE2E, TargetFileOfTheImportTabIsImportedAndItsReplyShown) {
   j->PG_Comandos->ed_nomeArquivo->setText(QString::fromStdString(arquivo));
   ASSERT_TRUE(j->PG_Comandos->btn_CarregaClick());
   QTest::mouseClick(j->btnEnviar, Qt::LeftButton);
-  const bool respondido = QTest::qWaitFor(
-      [&] { return textoContem(*j, "<codmsg> -48 </codmsg>") || servidorNaoTrata(demo, "-9"); }, 20000);
-  if (!textoContem(*j, "<codmsg> -48 </codmsg>") && servidorNaoTrata(demo, "-9"))
-    GTEST_SKIP() << "the server does not import targets yet";
-  EXPECT_TRUE(respondido) << demo.log();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return textoContem(*j, "<codmsg> -48 </codmsg>"); }, 20000)) << demo.log();
   EXPECT_TRUE(textoContem(*j, "deposito central"));
+  // the reply's top node in the tree
+  bool noResposta = false;
+  for (int i = 0; i < j->trvDadosXML->topLevelItemCount(); ++i)
+    noResposta |= j->trvDadosXML->topLevelItem(i)->text(0) == "CodMsg: -48";
+  EXPECT_TRUE(noResposta);
 }
 
 // --------------------------------------------------------------------------
