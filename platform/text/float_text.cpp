@@ -112,7 +112,50 @@ bool isZeroText(const std::string& s) { return s.find_first_not_of("0.") == std:
 
 }  // namespace
 
+namespace {
+
+// "#,##0.00" of a whole number of hundredths, with the regional separators.
+std::string groupedHundredths(bool negative, unsigned long long hundredths) {
+  char digits[24];
+  int n = 0;
+  unsigned long long whole = hundredths / 100;
+  do {
+    digits[n++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  std::string out;
+  out.reserve(static_cast<std::size_t>(n + n / 3 + 4));
+  if (negative) out += '-';
+  const char thousands = regional().thousandSeparator;
+  for (int i = n - 1; i >= 0; --i) {
+    out += digits[i];
+    if (i > 0 && i % 3 == 0) out += thousands;
+  }
+  out += regional().decimalSeparator;
+  const auto cents = static_cast<unsigned>(hundredths % 100);
+  out += static_cast<char>('0' + cents / 10);
+  out += static_cast<char>('0' + cents % 10);
+  return out;
+}
+
+}  // namespace
+
 std::string formatThousands2(double value) {
+  // The distance of every location text comes through here. Rounding the
+  // hundredths of the binary value directly gives the same digits as the
+  // 15-significant-digit route unless the value lies within a hair of a
+  // half hundredth, where the two roundings may differ: those, and values
+  // too large for the shortcut, take the exact route.
+  const double magnitude = std::fabs(value);
+  if (magnitude < 1e7) {
+    const double scaled = magnitude * 100.0;
+    const double below = std::floor(scaled);
+    const double fraction = scaled - below;
+    if (std::fabs(fraction - 0.5) > 1e-4) {
+      const auto hundredths = static_cast<unsigned long long>(below) + (fraction > 0.5 ? 1 : 0);
+      return groupedHundredths(value < 0 && hundredths != 0, hundredths);
+    }
+  }
   const std::string s = fixedText(value, 2);
   const auto point = s.find('.');
   const std::string whole = s.substr(0, point);

@@ -10,22 +10,6 @@ namespace kvt::common {
 
 namespace {
 
-// A right subtree holds points up to the tolerance below its node, so the
-// region searched for it starts that far below the node's coordinate (plus a
-// hair for rounding); starting at the coordinate itself would prune subtrees
-// that hold the nearest place.
-constexpr double kMargemDireita = kToleranciaCompara + 1e-9;
-
-Retangulo subregiaoInferior(const Retangulo& r, const Ponto& n, int eixo) {
-  if (eixo == kEixoLatitude) return {r.latMin, n.latitude(), r.lonMin, r.lonMax};
-  return {r.latMin, r.latMax, r.lonMin, n.longitude()};
-}
-
-Retangulo subregiaoSuperior(const Retangulo& r, const Ponto& n, int eixo) {
-  if (eixo == kEixoLatitude) return {n.latitude() - kMargemDireita, r.latMax, r.lonMin, r.lonMax};
-  return {r.latMin, r.latMax, n.longitude() - kMargemDireita, r.lonMax};
-}
-
 int proximoEixo(int eixo) { return (eixo + 1) % 2; }
 
 }  // namespace
@@ -98,45 +82,95 @@ No::~No() {
 void KDTree::Insere(std::unique_ptr<Ponto> p) {
   if (!p) return;
   std::unique_ptr<No>* lugar = &raiz_;
+  std::int32_t* indice = nullptr;
   int eixo = kEixoLatitude;
+  const double lat = p->latitude();
+  const double lon = p->longitude();
   while (*lugar) {
     No& no = **lugar;
-    lugar = Compara(*no.ponto, *p, eixo) > 0 ? &no.esquerda : &no.direita;
+    NoCompacto& c = compactos_[static_cast<std::size_t>(indice ? *indice : 0)];
+    c.latMin = std::fmin(c.latMin, lat);
+    c.latMax = std::fmax(c.latMax, lat);
+    c.lonMin = std::fmin(c.lonMin, lon);
+    c.lonMax = std::fmax(c.lonMax, lon);
+    const bool esquerda = Compara(*no.ponto, *p, eixo) > 0;
+    lugar = esquerda ? &no.esquerda : &no.direita;
+    indice = esquerda ? &c.esquerda : &c.direita;
     eixo = proximoEixo(eixo);
   }
+  const auto novo = static_cast<std::int32_t>(compactos_.size());
+  if (indice) *indice = novo;
+  compactos_.push_back({lat, lon, lat, lat, lon, lon, -1, -1, p.get()});
   *lugar = std::make_unique<No>(std::move(p));
-  ++tamanho_;
 }
 
-PontoProx& KDTree::MaisProximo(const Ponto& consulta, const Retangulo& regiao, PontoProx& resultado) const {
-  // Depth first with an explicit stack, in the order of the recursive search:
-  // the subtree on the query's side first, then the other one, each pruned
-  // when popped, with the best result found so far.
-  struct Passo {
-    const No* no;
-    Retangulo regiao;
-    int eixo;
+namespace {
+
+// The square of the distance from q to the box, computed so that it never
+// exceeds the square of the distance to any point inside it as Distancia
+// computes it (the same subtractions, rounded the same way).
+inline double quadradoAteCaixa(double lat, double lon, double latMin, double latMax, double lonMin, double lonMax) {
+  double dLat = 0;
+  if (lat < latMin)
+    dLat = latMin - lat;
+  else if (lat > latMax)
+    dLat = lat - latMax;
+  double dLon = 0;
+  if (lon < lonMin)
+    dLon = lonMin - lon;
+  else if (lon > lonMax)
+    dLon = lon - lonMax;
+  return dLat * dLat + dLon * dLon;
+}
+
+}  // namespace
+
+PontoProx& KDTree::MaisProximo(const Ponto& consulta, const Retangulo&, PontoProx& resultado) const {
+  if (compactos_.empty()) return resultado;
+  const double lat = consulta.latitude();
+  const double lon = consulta.longitude();
+  // The square of the best distance so far; a subtree whose box is at least
+  // that far holds no point strictly nearer. Squares order like distances,
+  // but two different squares may give the same distance, so a nearer square
+  // still takes the point only when its distance is strictly smaller.
+  double melhorQuadrado = HUGE_VAL;
+  const auto podado = [&](const NoCompacto& n) {
+    return quadradoAteCaixa(lat, lon, n.latMin, n.latMax, n.lonMin, n.lonMax) >= melhorQuadrado;
   };
-  std::vector<Passo> pilha;
-  if (raiz_) pilha.push_back({raiz_.get(), regiao, kEixoLatitude});
+
+  struct Passo {
+    std::int32_t no;
+    std::int32_t eixo;
+  };
+  // Reused by every search on this thread: no allocation once it has grown.
+  thread_local std::vector<Passo> pilha;
+  pilha.clear();
+  pilha.push_back({0, kEixoLatitude});
+  const NoCompacto* nos = compactos_.data();
   while (!pilha.empty()) {
     const Passo passo = pilha.back();
     pilha.pop_back();
-    if (passo.regiao.distancia(consulta) >= resultado.distancia) continue;
-    const Ponto& ponto = *passo.no->ponto;
-    const double d = Distancia(ponto, consulta);
-    if (d < resultado.distancia) {
-      resultado.distancia = d;
-      resultado.ponto = &ponto;
+    const NoCompacto& n = nos[passo.no];
+    if (podado(n)) continue;
+    const double dLat = n.latitude - lat;
+    const double dLon = n.longitude - lon;
+    const double quadrado = dLat * dLat + dLon * dLon;
+    if (quadrado < melhorQuadrado) {
+      const double d = std::sqrt(quadrado);
+      if (d < resultado.distancia) {
+        resultado.distancia = d;
+        resultado.ponto = n.ponto;
+        melhorQuadrado = quadrado;
+      }
     }
-    const int seguinte = proximoEixo(passo.eixo);
-    const Passo esquerda{passo.no->esquerda.get(), subregiaoInferior(passo.regiao, ponto, passo.eixo), seguinte};
-    const Passo direita{passo.no->direita.get(), subregiaoSuperior(passo.regiao, ponto, passo.eixo), seguinte};
-    const bool esquerdaPrimeiro = Compara(consulta, ponto, passo.eixo) < 0;
-    const Passo& primeiro = esquerdaPrimeiro ? esquerda : direita;
-    const Passo& segundo = esquerdaPrimeiro ? direita : esquerda;
-    if (segundo.no) pilha.push_back(segundo);
-    if (primeiro.no) pilha.push_back(primeiro);
+    const std::int32_t seguinte = proximoEixo(passo.eixo);
+    const double q = passo.eixo == kEixoLatitude ? lat : lon;
+    const double c = passo.eixo == kEixoLatitude ? n.latitude : n.longitude;
+    const bool esquerdaPrimeiro = q < c;  // Compara(consulta, ponto, eixo) < 0
+    const std::int32_t primeiro = esquerdaPrimeiro ? n.esquerda : n.direita;
+    const std::int32_t segundo = esquerdaPrimeiro ? n.direita : n.esquerda;
+    if (segundo >= 0 && !podado(nos[segundo])) pilha.push_back({segundo, seguinte});
+    if (primeiro >= 0 && !podado(nos[primeiro])) pilha.push_back({primeiro, seguinte});
   }
   return resultado;
 }

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kvt::common {
 
@@ -123,17 +124,34 @@ class KDTree {
   // Nearest-point search over `regiao`, the bounding box of every point of the
   // tree. Updates `resultado` only with a point strictly nearer than what it
   // holds, so of two places at the same distance the one reached first wins;
-  // an empty tree leaves it untouched.
+  // an empty tree leaves it untouched. Nodes are visited depth first, the
+  // subtree on the query's side of a node before the other one.
   PontoProx& MaisProximo(const Ponto& consulta, const Retangulo& regiao, PontoProx& resultado) const;
 
   const No* raiz() const { return raiz_.get(); }
-  std::size_t tamanho() const { return tamanho_; }
+  std::size_t tamanho() const { return compactos_.size(); }
   // Nodes on the longest path from the root (0 when empty).
   std::size_t profundidade() const;
 
  private:
+  // The search walks a flat copy of the tree: the coordinates of each node,
+  // the box that holds its whole subtree, and its children as indices. The
+  // box is the tightest region any point below the node can be in, so the
+  // distance from the query to it is a valid lower bound that prunes far
+  // more than the region halves of the nodes above, and a pruned subtree
+  // never holds a point nearer than the best one found: the search reaches
+  // the same place, ties included, whatever it skips.
+  struct NoCompacto {
+    double latitude;
+    double longitude;
+    double latMin, latMax, lonMin, lonMax;  // box of the subtree
+    std::int32_t esquerda = -1;
+    std::int32_t direita = -1;
+    const Ponto* ponto;
+  };
+
   std::unique_ptr<No> raiz_;
-  std::size_t tamanho_ = 0;
+  std::vector<NoCompacto> compactos_;
 };
 
 }  // namespace kvt::common

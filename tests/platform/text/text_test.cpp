@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
 #include "platform/text/ascii_case.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/date_time.h"
@@ -98,6 +103,14 @@ TEST_F(FloatText, FixedFormats) {
   EXPECT_EQ(formatThousands2(0.004), "0,00");
   EXPECT_EQ(formatThousands2(-1234.5), "-1.234,50");
   EXPECT_EQ(formatThousands2(999.999), "1.000,00");
+  // values whose binary form lies a hair off a half hundredth round as their
+  // 15-digit text does
+  EXPECT_EQ(formatThousands2(2.675), "2,68");
+  EXPECT_EQ(formatThousands2(1.005), "1,01");
+  EXPECT_EQ(formatThousands2(0.015), "0,02");
+  EXPECT_EQ(formatThousands2(999999.995), "1.000.000,00");
+  EXPECT_EQ(formatThousands2(-0.001), "0,00");
+  EXPECT_EQ(formatThousands2(123456789012.345), "123.456.789.012,35");
   EXPECT_EQ(formatFixed7_1(3.14159), "    3,1");
   EXPECT_EQ(formatFixed7_1(-123456.78), "-123456,8");
   RegionalSettings us;
@@ -105,6 +118,25 @@ TEST_F(FloatText, FixedFormats) {
   us.thousandSeparator = ',';
   setRegional(us);
   EXPECT_EQ(formatThousands2(1234567.891), "1,234,567.89");
+  // away from a half hundredth every rounding agrees: the digits and the
+  // grouping against the C library
+  std::mt19937 g(7);
+  std::uniform_real_distribution<double> km(0, 2e6);
+  for (int i = 0; i < 20000; ++i) {
+    const double v = km(g) / (i % 2 ? 1 : 1000);
+    const double resto = v * 100 - std::floor(v * 100);
+    if (std::fabs(resto - 0.5) < 0.01) continue;
+    char c[64];
+    std::snprintf(c, sizeof c, "%.2f", v);
+    std::string esperado;
+    const std::string inteiro(c, std::strchr(c, '.'));
+    for (std::size_t k = 0; k < inteiro.size(); ++k) {
+      if (k > 0 && (inteiro.size() - k) % 3 == 0) esperado += ',';
+      esperado += inteiro[k];
+    }
+    esperado += std::strchr(c, '.');
+    ASSERT_EQ(formatThousands2(v), esperado) << v;
+  }
   EXPECT_EQ(floatToStr(2.25), "2.25");
 }
 

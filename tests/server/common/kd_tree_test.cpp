@@ -55,6 +55,33 @@ Linear varredura(const std::vector<Ponto>& pontos, const Ponto& q) {
   return melhor;
 }
 
+// The plain search over the node tree, carrying the region of each subtree
+// and pruning with its smallest single-axis gap; a right subtree's region
+// starts the tolerance below its node, where such points may lie. The
+// index must reach the same place as this one for every query, ties
+// included: the order of the visits decides which of two equidistant
+// places wins.
+void buscaPorRegioes(const No* no, const Ponto& q, const Retangulo& r, int eixo, PontoProx& melhor) {
+  if (!no || r.distancia(q) >= melhor.distancia) return;
+  const Ponto& p = *no->ponto;
+  const double d = Distancia(p, q);
+  if (d < melhor.distancia) melhor = {d, &p};
+  const double margem = kToleranciaCompara + 1e-9;
+  const Retangulo inferior = eixo == kEixoLatitude ? Retangulo(r.latMin, p.latitude(), r.lonMin, r.lonMax)
+                                                   : Retangulo(r.latMin, r.latMax, r.lonMin, p.longitude());
+  const Retangulo superior = eixo == kEixoLatitude
+                                 ? Retangulo(p.latitude() - margem, r.latMax, r.lonMin, r.lonMax)
+                                 : Retangulo(r.latMin, r.latMax, p.longitude() - margem, r.lonMax);
+  const int seguinte = (eixo + 1) % 2;
+  if (Compara(q, p, eixo) < 0) {
+    buscaPorRegioes(no->esquerda.get(), q, inferior, seguinte, melhor);
+    buscaPorRegioes(no->direita.get(), q, superior, seguinte, melhor);
+  } else {
+    buscaPorRegioes(no->direita.get(), q, superior, seguinte, melhor);
+    buscaPorRegioes(no->esquerda.get(), q, inferior, seguinte, melhor);
+  }
+}
+
 // Runs f on a thread with a small stack, where deep recursion would crash.
 template <class F>
 void comPilhaPequena(std::size_t bytes, F f) {
@@ -254,11 +281,14 @@ TEST(KDTreeMaisProximo, AgreesWithALinearScanOverTheDemoPlaces) {
       arvore->MaisProximo(q, r, achado);
       ASSERT_NE(achado.ponto, nullptr);
       ASSERT_EQ(achado.distancia, esperado.distancia) << "query " << q.latitude() << "," << q.longitude();
+      PontoProx referencia;
+      buscaPorRegioes(arvore->raiz(), q, r, kEixoLatitude, referencia);
+      ASSERT_EQ(achado.ponto, referencia.ponto) << "query " << q.latitude() << "," << q.longitude();
       if (esperado.empatados == 1) {
         EXPECT_EQ(achado.ponto->nome(), esperado.ponto->nome());
         EXPECT_EQ(achado.ponto->latitude(), esperado.ponto->latitude());
       } else {
-        ++empates;  // equidistant places: any of them, chosen by the search order
+        ++empates;  // equidistant places: the one the search order reaches first
       }
     }
   }
