@@ -144,6 +144,52 @@ BENCHMARK(BM_CalculaLocalizacao_OrdemDoBanco);
 void BM_CalculaLocalizacao_Ordenado(benchmark::State& state) { calcula(state, *dados().ordenado); }
 BENCHMARK(BM_CalculaLocalizacao_Ordenado);
 
+// Before timing anything: 100,000 random positions in and around the places'
+// box, each answered by both indexes and by a scan over every place. The
+// distance must be the scan's, and the place too wherever the nearest one is
+// unique. Returns the number of disagreements.
+int confereComVarredura() {
+  const Dados& d = dados();
+  double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
+  for (const Ponto& p : d.lugares) {
+    latMin = std::min(latMin, p.latitude());
+    latMax = std::max(latMax, p.latitude());
+    lonMin = std::min(lonMin, p.longitude());
+    lonMax = std::max(lonMax, p.longitude());
+  }
+  std::mt19937 gerador(3);
+  std::uniform_real_distribution<double> lat(latMin - 1, latMax + 1), lon(lonMin - 1, lonMax + 1);
+  int divergencias = 0, empates = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const Ponto q(lat(gerador), lon(gerador));
+    const Ponto* melhor = nullptr;
+    double distancia = kvt::common::kDistanciaInicial;
+    int iguais = 0;
+    for (const Ponto& p : d.lugares) {
+      const double dist = kvt::common::Distancia(p, q);
+      if (dist < distancia) {
+        distancia = dist;
+        melhor = &p;
+        iguais = 1;
+      } else if (dist == distancia) {
+        ++iguais;
+      }
+    }
+    if (iguais > 1) ++empates;
+    for (const auto* localizacao : {d.naOrdem.get(), d.ordenado.get()}) {
+      kvt::common::PontoProx achado;
+      localizacao->indice()->MaisProximo(q, localizacao->regiao(), achado);
+      const bool mesmoLugar = achado.ponto && achado.ponto->nome() == melhor->nome() &&
+                              achado.ponto->latitude() == melhor->latitude() &&
+                              achado.ponto->longitude() == melhor->longitude();
+      if (achado.distancia != distancia || (iguais == 1 && !mesmoLugar)) ++divergencias;
+    }
+  }
+  std::printf("100000 random positions: %d answers differ from the linear scan (%d with equidistant places)\n",
+              divergencias, empates);
+  return divergencias;
+}
+
 using ::kvt::bench::Coletor;
 
 }  // namespace
@@ -156,6 +202,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "br-places.csv not found\n");
     return 1;
   }
+  if (confereComVarredura() != 0) return 1;
   Coletor coletor;
   benchmark::RunSpecifiedBenchmarks(&coletor);
   const auto tempo = [&](const char* nome) {

@@ -1,5 +1,6 @@
 #include "server/common/kd_tree.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -82,33 +83,38 @@ No::~No() {
 void KDTree::Insere(std::unique_ptr<Ponto> p) {
   if (!p) return;
   std::unique_ptr<No>* lugar = &raiz_;
-  std::int32_t* indice = nullptr;
+  std::int32_t pai = -1;
+  bool esquerda = false;
   int eixo = kEixoLatitude;
-  const double lat = p->latitude();
-  const double lon = p->longitude();
   while (*lugar) {
     No& no = **lugar;
-    NoCompacto& c = compactos_[static_cast<std::size_t>(indice ? *indice : 0)];
-    c.latMin = std::fmin(c.latMin, lat);
-    c.latMax = std::fmax(c.latMax, lat);
-    c.lonMin = std::fmin(c.lonMin, lon);
-    c.lonMax = std::fmax(c.lonMax, lon);
-    const bool esquerda = Compara(*no.ponto, *p, eixo) > 0;
+    if (pai < 0)
+      pai = 0;
+    else
+      pai = esquerda ? nos_[static_cast<std::size_t>(pai)].esquerda : nos_[static_cast<std::size_t>(pai)].direita;
+    esquerda = Compara(*no.ponto, *p, eixo) > 0;
     lugar = esquerda ? &no.esquerda : &no.direita;
-    indice = esquerda ? &c.esquerda : &c.direita;
     eixo = proximoEixo(eixo);
   }
-  const auto novo = static_cast<std::int32_t>(compactos_.size());
-  if (indice) *indice = novo;
-  compactos_.push_back({lat, lon, lat, lat, lon, lon, -1, -1, p.get()});
+  const auto novo = static_cast<std::int32_t>(nos_.size());
+  NoPlano plano{p->latitude(), p->longitude(), -1, -1, pai, 0, p.get()};
+  if (pai >= 0) {
+    NoPlano& doPai = nos_[static_cast<std::size_t>(pai)];
+    (esquerda ? doPai.esquerda : doPai.direita) = novo;
+    plano.nivel = doPai.nivel + 1;
+  }
+  nos_.push_back(plano);
   *lugar = std::make_unique<No>(std::move(p));
+  indiceAtual_ = false;
 }
 
 namespace {
 
-// The square of the distance from q to the box, computed so that it never
-// exceeds the square of the distance to any point inside it as Distancia
-// computes it (the same subtractions, rounded the same way).
+constexpr std::int32_t kPontosPorFolha = 8;
+
+// The square of the distance from a query to a box, never more than the
+// square of the distance to any point inside it as Distancia computes it
+// (the same subtractions, and rounding keeps their order).
 inline double quadradoAteCaixa(double lat, double lon, double latMin, double latMax, double lonMin, double lonMax) {
   double dLat = 0;
   if (lat < latMin)
@@ -125,52 +131,120 @@ inline double quadradoAteCaixa(double lat, double lon, double latMin, double lat
 
 }  // namespace
 
+void KDTree::ConstroiIndice() const {
+  Indice& x = indice_;
+  x.caixas.clear();
+  x.nos.resize(nos_.size());
+  for (std::size_t i = 0; i < nos_.size(); ++i) x.nos[i] = static_cast<std::int32_t>(i);
+  x.latitudes.resize(nos_.size());
+  x.longitudes.resize(nos_.size());
+  if (!nos_.empty()) ConstroiCaixa(0, static_cast<std::int32_t>(nos_.size()));
+  for (std::size_t i = 0; i < x.nos.size(); ++i) {
+    const NoPlano& n = nos_[static_cast<std::size_t>(x.nos[i])];
+    x.latitudes[i] = n.latitude;
+    x.longitudes[i] = n.longitude;
+  }
+  indiceAtual_ = true;
+}
+
+std::int32_t KDTree::ConstroiCaixa(std::int32_t inicio, std::int32_t fim) const {
+  Indice& x = indice_;
+  const auto id = static_cast<std::int32_t>(x.caixas.size());
+  Indice::Caixa caixa{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL, inicio, fim, -1, -1};
+  for (std::int32_t i = inicio; i < fim; ++i) {
+    const NoPlano& n = nos_[static_cast<std::size_t>(x.nos[static_cast<std::size_t>(i)])];
+    caixa.latMin = std::fmin(caixa.latMin, n.latitude);
+    caixa.latMax = std::fmax(caixa.latMax, n.latitude);
+    caixa.lonMin = std::fmin(caixa.lonMin, n.longitude);
+    caixa.lonMax = std::fmax(caixa.lonMax, n.longitude);
+  }
+  x.caixas.push_back(caixa);
+  if (fim - inicio <= kPontosPorFolha) return id;
+  // split at the median of the wider side
+  const bool porLatitude = caixa.latMax - caixa.latMin >= caixa.lonMax - caixa.lonMin;
+  const std::int32_t meio = inicio + (fim - inicio) / 2;
+  std::nth_element(x.nos.begin() + inicio, x.nos.begin() + meio, x.nos.begin() + fim,
+                   [&](std::int32_t a, std::int32_t b) {
+                     const NoPlano& na = nos_[static_cast<std::size_t>(a)];
+                     const NoPlano& nb = nos_[static_cast<std::size_t>(b)];
+                     return porLatitude ? na.latitude < nb.latitude : na.longitude < nb.longitude;
+                   });
+  const std::int32_t esquerda = ConstroiCaixa(inicio, meio);
+  const std::int32_t direita = ConstroiCaixa(meio, fim);
+  x.caixas[static_cast<std::size_t>(id)].esquerda = esquerda;
+  x.caixas[static_cast<std::size_t>(id)].direita = direita;
+  return id;
+}
+
+bool KDTree::AlcancaAntes(std::int32_t a, std::int32_t b, const Ponto& consulta) const {
+  const auto no = [this](std::int32_t i) -> const NoPlano& { return nos_[static_cast<std::size_t>(i)]; };
+  // climb to the same depth, then to the children of the lowest common node
+  const std::int32_t originalA = a;
+  while (no(a).nivel > no(b).nivel) a = no(a).pai;
+  while (no(b).nivel > no(a).nivel) b = no(b).pai;
+  if (a == b) return a == originalA;  // a node is reached before everything below it
+  while (no(a).pai != no(b).pai) {
+    a = no(a).pai;
+    b = no(b).pai;
+  }
+  const NoPlano& comum = no(no(a).pai);
+  const int eixo = comum.nivel % 2;
+  const double q = eixo == kEixoLatitude ? consulta.latitude() : consulta.longitude();
+  const double c = eixo == kEixoLatitude ? comum.latitude : comum.longitude;
+  const bool esquerdaPrimeiro = q < c;  // as Compara(consulta, ponto, eixo) < 0
+  return (a == comum.esquerda) == esquerdaPrimeiro;
+}
+
 PontoProx& KDTree::MaisProximo(const Ponto& consulta, const Retangulo&, PontoProx& resultado) const {
-  if (compactos_.empty()) return resultado;
+  if (nos_.empty()) return resultado;
+  if (!indiceAtual_) ConstroiIndice();
+  const Indice& x = indice_;
   const double lat = consulta.latitude();
   const double lon = consulta.longitude();
-  // The square of the best distance so far; a subtree whose box is at least
-  // that far holds no point strictly nearer. Squares order like distances,
-  // but two different squares may give the same distance, so a nearer square
-  // still takes the point only when its distance is strictly smaller.
-  double melhorQuadrado = HUGE_VAL;
-  const auto podado = [&](const NoCompacto& n) {
-    return quadradoAteCaixa(lat, lon, n.latMin, n.latMax, n.lonMin, n.lonMax) >= melhorQuadrado;
-  };
 
-  struct Passo {
-    std::int32_t no;
-    std::int32_t eixo;
-  };
-  // Reused by every search on this thread: no allocation once it has grown.
-  thread_local std::vector<Passo> pilha;
+  // The smallest distance so far and its node; of several at it, the one
+  // the walk reaches first.
+  double melhor = resultado.distancia;
+  double limite = HUGE_VAL;  // a box whose square exceeds it holds nothing as near as `melhor`
+  std::int32_t achado = -1;
+
+  thread_local std::vector<std::int32_t> pilha;  // no allocation once it has grown
   pilha.clear();
-  pilha.push_back({0, kEixoLatitude});
-  const NoCompacto* nos = compactos_.data();
+  pilha.push_back(0);
   while (!pilha.empty()) {
-    const Passo passo = pilha.back();
+    const Indice::Caixa& c = x.caixas[static_cast<std::size_t>(pilha.back())];
     pilha.pop_back();
-    const NoCompacto& n = nos[passo.no];
-    if (podado(n)) continue;
-    const double dLat = n.latitude - lat;
-    const double dLon = n.longitude - lon;
-    const double quadrado = dLat * dLat + dLon * dLon;
-    if (quadrado < melhorQuadrado) {
-      const double d = std::sqrt(quadrado);
-      if (d < resultado.distancia) {
-        resultado.distancia = d;
-        resultado.ponto = n.ponto;
-        melhorQuadrado = quadrado;
+    if (quadradoAteCaixa(lat, lon, c.latMin, c.latMax, c.lonMin, c.lonMax) > limite) continue;
+    if (c.esquerda < 0) {
+      for (std::int32_t i = c.inicio; i < c.fim; ++i) {
+        const double dLat = x.latitudes[static_cast<std::size_t>(i)] - lat;
+        const double dLon = x.longitudes[static_cast<std::size_t>(i)] - lon;
+        const double d = std::sqrt(dLat * dLat + dLon * dLon);
+        if (!(d <= melhor)) continue;  // farther, or not a number
+        const std::int32_t n = x.nos[static_cast<std::size_t>(i)];
+        if (d < melhor) {
+          melhor = d;
+          // a little above the square, so that rounding never prunes a box
+          // holding a point at exactly this distance
+          limite = d * d * (1 + 1e-12);
+          achado = n;
+        } else if (achado >= 0 && AlcancaAntes(n, achado, consulta)) {
+          achado = n;
+        }
       }
+      continue;
     }
-    const std::int32_t seguinte = proximoEixo(passo.eixo);
-    const double q = passo.eixo == kEixoLatitude ? lat : lon;
-    const double c = passo.eixo == kEixoLatitude ? n.latitude : n.longitude;
-    const bool esquerdaPrimeiro = q < c;  // Compara(consulta, ponto, eixo) < 0
-    const std::int32_t primeiro = esquerdaPrimeiro ? n.esquerda : n.direita;
-    const std::int32_t segundo = esquerdaPrimeiro ? n.direita : n.esquerda;
-    if (segundo >= 0 && !podado(nos[segundo])) pilha.push_back({segundo, seguinte});
-    if (primeiro >= 0 && !podado(nos[primeiro])) pilha.push_back({primeiro, seguinte});
+    // the nearer box is searched first
+    const Indice::Caixa& e = x.caixas[static_cast<std::size_t>(c.esquerda)];
+    const Indice::Caixa& d = x.caixas[static_cast<std::size_t>(c.direita)];
+    const double qe = quadradoAteCaixa(lat, lon, e.latMin, e.latMax, e.lonMin, e.lonMax);
+    const double qd = quadradoAteCaixa(lat, lon, d.latMin, d.latMax, d.lonMin, d.lonMax);
+    pilha.push_back(qe <= qd ? c.direita : c.esquerda);
+    pilha.push_back(qe <= qd ? c.esquerda : c.direita);
+  }
+  if (achado >= 0) {
+    resultado.distancia = melhor;
+    resultado.ponto = nos_[static_cast<std::size_t>(achado)].ponto;
   }
   return resultado;
 }

@@ -124,34 +124,56 @@ class KDTree {
   // Nearest-point search over `regiao`, the bounding box of every point of the
   // tree. Updates `resultado` only with a point strictly nearer than what it
   // holds, so of two places at the same distance the one reached first wins;
-  // an empty tree leaves it untouched. Nodes are visited depth first, the
+  // an empty tree leaves it untouched. Nodes are reached depth first, the
   // subtree on the query's side of a node before the other one.
   PontoProx& MaisProximo(const Ponto& consulta, const Retangulo& regiao, PontoProx& resultado) const;
 
   const No* raiz() const { return raiz_.get(); }
-  std::size_t tamanho() const { return compactos_.size(); }
+  std::size_t tamanho() const { return nos_.size(); }
   // Nodes on the longest path from the root (0 when empty).
   std::size_t profundidade() const;
 
  private:
-  // The search walks a flat copy of the tree: the coordinates of each node,
-  // the box that holds its whole subtree, and its children as indices. The
-  // box is the tightest region any point below the node can be in, so the
-  // distance from the query to it is a valid lower bound that prunes far
-  // more than the region halves of the nodes above, and a pruned subtree
-  // never holds a point nearer than the best one found: the search reaches
-  // the same place, ties included, whatever it skips.
-  struct NoCompacto {
+  // Each node of the tree in insertion order, with its parent and depth: what
+  // is needed to tell which of two nodes a search reaches first.
+  struct NoPlano {
     double latitude;
     double longitude;
-    double latMin, latMax, lonMin, lonMax;  // box of the subtree
     std::int32_t esquerda = -1;
     std::int32_t direita = -1;
+    std::int32_t pai = -1;
+    std::int32_t nivel = 0;
     const Ponto* ponto;
   };
 
+  // The tree's shape follows the insertion order and may be a long list, so
+  // the search does not walk it. Whatever nodes the walk visits, it ends
+  // with the smallest distance of all the points, and of the points at that
+  // distance with the one it reaches first (a subtree holding that one is
+  // never pruned, since nothing before it is as near). So the search finds
+  // the smallest distance in a balanced copy of the points (built at the
+  // first search after an insertion) and breaks a tie by the walk's order.
+  struct Indice {
+    struct Caixa {
+      double latMin, latMax, lonMin, lonMax;
+      std::int32_t inicio, fim;            // its points: [inicio, fim) of the arrays below
+      std::int32_t esquerda, direita;      // children, -1 for a leaf
+    };
+    std::vector<Caixa> caixas;           // caixas[0] holds every point
+    std::vector<double> latitudes;       // in the order of the boxes
+    std::vector<double> longitudes;
+    std::vector<std::int32_t> nos;       // the node of each point
+  };
+
+  void ConstroiIndice() const;
+  std::int32_t ConstroiCaixa(std::int32_t inicio, std::int32_t fim) const;
+  // True when the search for `consulta` reaches node a before node b.
+  bool AlcancaAntes(std::int32_t a, std::int32_t b, const Ponto& consulta) const;
+
   std::unique_ptr<No> raiz_;
-  std::vector<NoCompacto> compactos_;
+  std::vector<NoPlano> nos_;
+  mutable Indice indice_;
+  mutable bool indiceAtual_ = false;
 };
 
 }  // namespace kvt::common

@@ -295,6 +295,34 @@ TEST(KDTreeMaisProximo, AgreesWithALinearScanOverTheDemoPlaces) {
   EXPECT_LT(empates, 100);
 }
 
+TEST(KDTreeMaisProximo, EquidistantPlacesOfALatticeGoToTheOneTheWalkReachesFirst) {
+  // Points on a 0.5-degree lattice, inserted shuffled and sorted: every cell
+  // centre has four places at the same distance and every edge midpoint two,
+  // and the one the walk down the tree reaches first must win.
+  std::vector<Ponto> grade;
+  for (int i = 0; i < 40; ++i)
+    for (int j = 0; j < 40; ++j) grade.emplace_back("G" + std::to_string(i) + "_" + std::to_string(j), "SP", -30 + i * 0.5, -60 + j * 0.5);
+  std::vector<Ponto> embaralhados = grade;
+  std::shuffle(embaralhados.begin(), embaralhados.end(), std::mt19937(5));
+  for (const std::vector<Ponto>* ordem : {&embaralhados, &grade}) {
+    KDTree arvore;
+    insereTodos(arvore, *ordem);
+    const Retangulo r = caixa(*ordem);
+    for (int i = 0; i < 39; ++i) {
+      for (int j = 0; j < 39; ++j) {
+        for (const auto& [dLat, dLon] : {std::pair{0.25, 0.25}, std::pair{0.25, 0.0}, std::pair{0.0, 0.25}}) {
+          const Ponto q(-30 + i * 0.5 + dLat, -60 + j * 0.5 + dLon);
+          PontoProx achado, referencia;
+          arvore.MaisProximo(q, r, achado);
+          buscaPorRegioes(arvore.raiz(), q, r, kEixoLatitude, referencia);
+          ASSERT_EQ(achado.ponto, referencia.ponto) << q.latitude() << "," << q.longitude();
+          ASSERT_EQ(achado.distancia, referencia.distancia);
+        }
+      }
+    }
+  }
+}
+
 TEST(KDTreeDegenerate, SortedInsertionOfThousandsNeedsNoDeepStack) {
   // A diagonal inserted in order makes every node the right child of the
   // previous one: a list 6000 deep, built, searched and destroyed on a thread
