@@ -124,22 +124,29 @@ std::string tLocalizacao::CalculaLocalizacao(double latitude, double longitude) 
   if (indice_) indice_->MaisProximo(consulta, regiao_, achado);
 
   double km = kKmSemLugar;
-  std::string nome;
+  static const std::string kSemNome;
+  const std::string* nome = &kSemNome;
   double latitudeReferencia = latitude;
   double longitudeReferencia = longitude;
   if (achado.ponto) {
     km = achado.distancia * kKmPorGrau;
-    nome = achado.ponto->nome();
+    nome = &achado.ponto->nome();
     latitudeReferencia = achado.ponto->latitude();
     longitudeReferencia = achado.ponto->longitude();
   }
 
   std::string texto;
-  if (km < kKmEm)
-    texto = "Em " + nome;
-  else
-    texto = text::formatThousands2(km) + " km a " +
-            Direcao(latitude, longitude, latitudeReferencia, longitudeReferencia) + " de " + nome;
+  if (km < kKmEm) {
+    texto.reserve(3 + nome->size());
+    texto += "Em ";
+  } else {
+    texto = text::formatThousands2(km);
+    texto.reserve(texto.size() + 14 + nome->size());
+    texto += " km a ";
+    texto += Direcao(latitude, longitude, latitudeReferencia, longitudeReferencia);
+    texto += " de ";
+  }
+  texto += *nome;
 
   if (depuracao) {
     const auto decorrido =
