@@ -1,32 +1,13 @@
 #include "server/events/post_format.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/clock/clock.h"
 #include "server/events/complement_hex.h"
 #include "server/runtime/configuracao.h"
 
 namespace kvt::events {
-
-bool ProximoCampoPost(std::string_view post, std::size_t& pos, CampoPost& campo) {
-  while (pos < post.size() && post[pos] == '#') {
-    const std::size_t inicio = pos + 1;
-    std::size_t fim = post.find('#', inicio);
-    if (fim == std::string_view::npos) fim = post.size();
-    pos = fim;
-    // Both commas are looked for inside this field only, so a field cut short
-    // never swallows the id or the value of the field after it.
-    const std::string_view corpo = post.substr(inicio, fim - inicio);
-    const std::size_t virgulaId = corpo.find(',');
-    if (virgulaId == std::string_view::npos || virgulaId == 0) continue;
-    const std::size_t virgulaTam = corpo.find(',', virgulaId + 1);
-    if (virgulaTam == std::string_view::npos) continue;
-    campo.id = *HexParaInt(corpo.substr(0, virgulaId));
-    campo.valor = corpo.substr(virgulaTam + 1);
-    return true;
-  }
-  return false;
-}
 
 std::vector<CampoPost> CamposPost(std::string_view post) {
   std::vector<CampoPost> campos;

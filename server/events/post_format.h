@@ -9,12 +9,14 @@
 // a command Post) belongs to it.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/db/db.h"
 #include "platform/text/date_time.h"
+#include "platform/text/hex_text.h"
 
 namespace kvt::runtime {
 struct tConfiguracao;
@@ -33,7 +35,40 @@ struct CampoPost {
 // place that does not hold "#", so a text that does not begin with "#" yields
 // nothing. A malformed field (empty id, or a "#" that comes before the id's or
 // the length's ",") yields nothing and the scan goes on at the next "#".
-bool ProximoCampoPost(std::string_view post, std::size_t& pos, CampoPost& campo);
+// (Inline: the event passes scan every field of every Post with it.)
+inline bool ProximoCampoPost(std::string_view post, std::size_t& pos, CampoPost& campo) {
+  // One pass over each field: the id up to its ",", the length up to the
+  // next ",", the value up to the next "#". A "#" met before either comma
+  // ends a malformed field, and the scan goes on from it.
+  const char* const fimPost = post.data() + post.size();
+  while (pos < post.size() && post[pos] == '#') {
+    const char* const inicio = post.data() + pos + 1;
+    const char* p = inicio;
+    while (p < fimPost && *p != ',' && *p != '#') ++p;
+    if (p == fimPost || *p == '#' || p == inicio) {
+      const void* cerquilha = p < fimPost ? std::memchr(p, '#', static_cast<std::size_t>(fimPost - p)) : nullptr;
+      pos = cerquilha ? static_cast<std::size_t>(static_cast<const char*>(cerquilha) - post.data()) : post.size();
+      continue;
+    }
+    const std::string_view id(inicio, static_cast<std::size_t>(p - inicio));
+    ++p;
+    while (p < fimPost && *p != ',' && *p != '#') ++p;
+    if (p == fimPost || *p == '#') {
+      pos = static_cast<std::size_t>(p - post.data());
+      continue;
+    }
+    const char* const valor = p + 1;
+    const void* cerquilha =
+        valor < fimPost ? std::memchr(valor, '#', static_cast<std::size_t>(fimPost - valor)) : nullptr;
+    const char* const fim = cerquilha ? static_cast<const char*>(cerquilha) : fimPost;
+    pos = static_cast<std::size_t>(fim - post.data());
+    campo.id = *text::HexParaInt(id);
+    campo.valor = std::string_view(valor, static_cast<std::size_t>(fim - valor));
+    return true;
+  }
+  return false;
+}
+
 
 // Every field of the scan, in order.
 std::vector<CampoPost> CamposPost(std::string_view post);

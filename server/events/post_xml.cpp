@@ -1,6 +1,9 @@
 #include "server/events/post_xml.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "platform/text/cp1252.h"
 #include "platform/text/integer_text.h"
@@ -52,6 +55,12 @@ const TabelaDobra& tabelaDobra() {
 
 // "&" and "<" of a value as entity references, appended to `saida`.
 void acrescentaEscapado(std::string& saida, std::string_view valor) {
+  bool especial = false;
+  for (const char c : valor) especial |= (c == '&') | (c == '<');
+  if (!especial) {
+    saida.append(valor);
+    return;
+  }
   std::size_t inicio = 0;
   for (std::size_t i = 0; i < valor.size(); ++i) {
     const char c = valor[i];
@@ -132,8 +141,72 @@ tRenderizadorPost::tRenderizadorPost(db::Connection* dbZenthora, RegistroLog log
   CarregaTokens(std::vector<LinhaToken>{});
 }
 
+tRenderizadorPost::Etiqueta::Etiqueta(std::string n) : nome(std::move(n)) {
+  if (nome.empty()) return;
+  abre = " <" + nome + "> ";
+  fecha = " </" + nome + "> ";
+  if (fecha.size() <= kBloco) {
+    std::memcpy(abreBloco.data(), abre.data(), abre.size());
+    std::memcpy(fechaBloco.data(), fecha.data(), fecha.size());
+  }
+}
+
+char* tRenderizadorPost::reserva(std::size_t n) {
+  if (usado_ + n > rascunho_.size()) [[unlikely]]
+    cresce(n);
+  return rascunho_.data() + usado_;
+}
+
+void tRenderizadorPost::cresce(std::size_t n) {
+  rascunho_.resize(std::max(rascunho_.size() * 2, usado_ + n + 1024));
+}
+
+void tRenderizadorPost::acrescenta(std::string_view texto) {
+  std::memcpy(reserva(texto.size()), texto.data(), texto.size());
+  usado_ += texto.size();
+}
+
+namespace {
+
+char* copiaEtiqueta(char* w, const std::string& etiqueta, const std::array<char, 32>& bloco) {
+  if (etiqueta.size() <= bloco.size())
+    std::memcpy(w, bloco.data(), bloco.size());  // a whole block: no call, no loop
+  else
+    std::memcpy(w, etiqueta.data(), etiqueta.size());
+  return w + etiqueta.size();
+}
+
+}  // namespace
+
+void tRenderizadorPost::escreveCampo(const Etiqueta& etiqueta, std::string_view valor) {
+  // room for both tags (or their blocks) and a value made entirely of "&"
+  char* w = reserva(etiqueta.abre.size() + etiqueta.fecha.size() + 5 * valor.size() + 2 * Etiqueta::kBloco);
+  w = copiaEtiqueta(w, etiqueta.abre, etiqueta.abreBloco);
+  // copied as it is; the rare value holding "&" or "<" is written again with
+  // its references
+  const std::size_t n = valor.size();
+  std::memcpy(w, valor.data(), n);
+  if (std::memchr(valor.data(), '&', n) == nullptr && std::memchr(valor.data(), '<', n) == nullptr) {
+    w += n;
+  } else {
+    for (const char c : valor) {
+      if (c == '&') {
+        std::memcpy(w, "&amp;", 5);
+        w += 5;
+      } else if (c == '<') {
+        std::memcpy(w, "&lt;", 4);
+        w += 4;
+      } else {
+        *w++ = c;
+      }
+    }
+  }
+  w = copiaEtiqueta(w, etiqueta.fecha, etiqueta.fechaBloco);
+  usado_ = static_cast<std::size_t>(w - rascunho_.data());
+}
+
 void tRenderizadorPost::CarregaTokens(const std::vector<LinhaToken>& linhas) {
-  for (std::size_t i = 0; i < nomesCurtos_.size(); ++i) nomesCurtos_[i] = "Token" + std::to_string(i);
+  for (std::size_t i = 0; i < nomesCurtos_.size(); ++i) nomesCurtos_[i] = Etiqueta("Token" + std::to_string(i));
   nomesLongos_.clear();
   std::vector<bool> visto(nomesCurtos_.size(), false);
   for (const LinhaToken& linha : linhas) {
@@ -142,9 +215,9 @@ void tRenderizadorPost::CarregaTokens(const std::vector<LinhaToken>& linhas) {
       const auto i = static_cast<std::size_t>(linha.IdToken);
       if (visto[i]) continue;  // the first row of an id is the one found
       visto[i] = true;
-      nomesCurtos_[i] = std::move(nome);
+      nomesCurtos_[i] = Etiqueta(std::move(nome));
     } else {
-      nomesLongos_.emplace(linha.IdToken, std::move(nome));
+      nomesLongos_.emplace(linha.IdToken, Etiqueta(std::move(nome)));
     }
   }
 }
@@ -179,35 +252,28 @@ void tRenderizadorPost::CarregaMensagensPre() {
   CarregaMensagensPre(linhas);
 }
 
-const std::string* tRenderizadorPost::nomeDe(std::int32_t id) const {
+const tRenderizadorPost::Etiqueta* tRenderizadorPost::etiquetaDe(std::int32_t id) const {
   if (id >= 0 && id < static_cast<std::int32_t>(nomesCurtos_.size())) return &nomesCurtos_[static_cast<std::size_t>(id)];
   const auto achou = nomesLongos_.find(id);
   return achou == nomesLongos_.end() ? nullptr : &achou->second;
 }
 
 std::string tRenderizadorPost::NomeToken(std::int32_t id) const {
-  const std::string* nome = nomeDe(id);
-  return nome ? *nome : "Token" + std::to_string(id);
+  const Etiqueta* etiqueta = etiquetaDe(id);
+  return etiqueta ? etiqueta->nome : "Token" + std::to_string(id);
 }
 
 void tRenderizadorPost::adicionaCampo(std::string& saida, std::int32_t id, std::string_view valor) const {
-  const std::string* nome = nomeDe(id);
-  std::string outro;
-  if (!nome) {
-    outro = "Token" + std::to_string(id);
-    nome = &outro;
-  }
-  if (nome->empty()) return;
-  saida += " <";
-  saida += *nome;
-  saida += "> ";
+  const Etiqueta* etiqueta = etiquetaDe(id);
+  std::optional<Etiqueta> outra;
+  if (!etiqueta) etiqueta = &outra.emplace("Token" + std::to_string(id));
+  if (etiqueta->nome.empty()) return;
+  saida += etiqueta->abre;
   if (id == kCampoTextoLivre)
     acrescentaMenorEscapado(saida, LimpaTextoEvento(valor));
   else
     acrescentaEscapado(saida, valor);
-  saida += " </";
-  saida += *nome;
-  saida += "> ";
+  saida += etiqueta->fecha;
 }
 
 std::string tRenderizadorPost::RenderizaCampo(std::int32_t id, std::string_view valor) const {
@@ -234,8 +300,12 @@ std::int32_t tRenderizadorPost::decimal(std::int32_t id, std::string_view valor,
 
 std::string tRenderizadorPost::Post2XML(std::string_view post) {
   std::string saida;
-  saida.reserve(post.size() * 3 + 64);
+  Post2XML(post, saida);
+  return saida;
+}
 
+void tRenderizadorPost::Post2XML(std::string_view post, std::string& saida) {
+  usado_ = 0;
   std::string_view codigoEvento;
   bool personalizado = false;
   std::int32_t numeroLogistico = 0, terminal = 0, indicadorSolar = 0, idPersonalizado = 0, sistemaPersonalizado = 0;
@@ -268,17 +338,18 @@ std::string tRenderizadorPost::Post2XML(std::string_view post) {
         continue;
       }
       if (codigoEvento == "92") {
-        saida += "<Complemento>";
-        acrescentaEscapado(saida, valor);
-        saida += "</Complemento>";
+        std::string complemento = "<Complemento>";
+        acrescentaEscapado(complemento, valor);
+        complemento += "</Complemento>";
+        acrescenta(complemento);
       }
       if (detalhes.complementos)
-        saida += detalhes.complementos->ComplementoLogistico(numeroLogistico, valor, terminal, indicadorSolar);
+        acrescenta(detalhes.complementos->ComplementoLogistico(numeroLogistico, valor, terminal, indicadorSolar));
       continue;
     }
 
     switch (id) {
-      case kCampoMensagemPre: saida += ElementoMensagemPre(decimal(id, valor, post)); break;
+      case kCampoMensagemPre: acrescenta(ElementoMensagemPre(decimal(id, valor, post))); break;
       case kCampoPosicao:
         if (decimal(id, valor, post) == 1) temPosicao = true;
         break;
@@ -287,18 +358,22 @@ std::string tRenderizadorPost::Post2XML(std::string_view post) {
       case kCampoPosicaoInvalida: posicaoInvalida = decimal(id, valor, post); break;
       default: break;
     }
-    if (id == kCampoTextoLivre)
-      adicionaCampo(saida, id, DecodificaTextoLivre(valor));
-    else
-      adicionaCampo(saida, id, valor);
+    const Etiqueta* etiqueta = etiquetaDe(id);
+    if (id == kCampoTextoLivre || !etiqueta) {
+      std::string campoTexto;
+      adicionaCampo(campoTexto, id, id == kCampoTextoLivre ? DecodificaTextoLivre(valor) : std::string(valor));
+      acrescenta(campoTexto);
+    } else if (!etiqueta->nome.empty()) {
+      escreveCampo(*etiqueta, valor);
+    }
   }
 
   if (personalizado && detalhes.personalizados)
-    saida += detalhes.personalizados->Processa_Evt_Personalizado(idPersonalizado, sistemaPersonalizado,
-                                                                 std::move(complementoPersonalizado));
+    acrescenta(detalhes.personalizados->Processa_Evt_Personalizado(idPersonalizado, sistemaPersonalizado,
+                                                                   std::move(complementoPersonalizado)));
   if (temPosicao && detalhes.localizacao)
-    saida += detalhes.localizacao->ElementoLocalizacao(posicaoInvalida, latitude, longitude);
-  return saida;
+    acrescenta(detalhes.localizacao->ElementoLocalizacao(posicaoInvalida, latitude, longitude));
+  saida.append(rascunho_.data(), usado_);
 }
 
 }  // namespace kvt::events

@@ -74,6 +74,8 @@ class tRenderizadorPost {
 
   // The body of the TeleEvento document of one event Post.
   std::string Post2XML(std::string_view post);
+  // The same body appended to `saida`, whose capacity a caller may reuse.
+  void Post2XML(std::string_view post, std::string& saida);
 
   // The element name of a field id: the catalogue's name when TipoToken is 1,
   // empty (not rendered) for another TipoToken, "Token" + decimal id when the
@@ -90,15 +92,37 @@ class tRenderizadorPost {
 
  private:
   void adicionaCampo(std::string& saida, std::int32_t id, std::string_view valor) const;
-  const std::string* nomeDe(std::int32_t id) const;
+  // The element name of a field and its tags, built once when the catalogue
+  // is loaded; an empty name is not rendered. Tags that fit are also kept in
+  // fixed blocks, which are copied whole and then cut to their length.
+  struct Etiqueta {
+    static constexpr std::size_t kBloco = 32;
+    std::string nome;
+    std::string abre;   // " <Nome> "
+    std::string fecha;  // " </Nome> "
+    std::array<char, kBloco> abreBloco{};
+    std::array<char, kBloco> fechaBloco{};
+    explicit Etiqueta(std::string n = {});
+  };
+  const Etiqueta* etiquetaDe(std::int32_t id) const;
+  // Writes a field whose value needs no folding straight into the body
+  // being built.
+  void escreveCampo(const Etiqueta& etiqueta, std::string_view valor);
+  char* reserva(std::size_t n);
+  void cresce(std::size_t n);
+  void acrescenta(std::string_view texto);
+
   std::int32_t decimal(std::int32_t id, std::string_view valor, std::string_view post) const;
 
   db::Connection* dbZenthora_;
   RegistroLog log_;
   // Ids 0-255 (all the field ids in use) in a table, the rest in a map; each
   // entry is the final element name.
-  std::array<std::string, 256> nomesCurtos_;
-  std::unordered_map<std::int32_t, std::string> nomesLongos_;
+  std::array<Etiqueta, 256> nomesCurtos_;
+  // The body of the Post being rendered, in a buffer kept from Post to Post.
+  std::vector<char> rascunho_;
+  std::size_t usado_ = 0;
+  std::unordered_map<std::int32_t, Etiqueta> nomesLongos_;
   common::tCatalogoMensagensPre mensagensPre_;
 };
 
