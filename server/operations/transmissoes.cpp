@@ -171,7 +171,7 @@ constexpr const char* kCodigoMensagensELP = "E7";
 constexpr std::int32_t kOpcaoCercas = 23;
 constexpr std::int32_t kOpcaoRotas = 24;
 
-// Arrival types that use arrival messages, departure types that use departure messages.
+// The arrival (TipoChegada) and departure (TipoSaida) type that uses the configured messages.
 constexpr std::int32_t kComMensagens = 2;
 constexpr std::size_t kTamanhoTitulo = 18;
 
@@ -420,7 +420,7 @@ void TdmOperacao::TransmiteCercas(const xml::Element& raiz, std::int32_t idUsuar
 }
 
 void TdmOperacao::TransmiteRotas(const xml::Element& raiz, std::int32_t idUsuario) {
-  // routes go by the command of an operation, and are barred between centrals as kind 31
+  // routes are checked for transmission as the command 5C, and between centrals as the command 31
   transmiteAssociados(raiz,
                       {"-56", "não é possível realizar a transmissão das Rotas"_cp, kPedidoCercasRotas,
                        qrRotaVeicSE_.get(), "5C", "31", [&](const LeituraPedido& p, std::int32_t desabilitarGprs) {
