@@ -11,6 +11,7 @@
 #include "platform/sysinfo/classes.h"
 #include "platform/sysinfo/wql.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/cp1252.h"
 
 namespace kvt::sysinfo {
 
@@ -90,6 +91,16 @@ Object project(const Object& object, const std::vector<std::string>& selected) {
   return out;
 }
 
+// The system's texts are UTF-8 and may hold control bytes (a process may name
+// itself with any bytes); ours are Windows-1252 and never hold them.
+void toOurText(Object& object) {
+  for (Property& p : object) {
+    p.value = text::utf8ToCp1252(p.value);
+    for (char& c : p.value)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  }
+}
+
 }  // namespace
 
 std::vector<Object> query(const std::string& machine, const std::string& wmiNamespace, const std::string& wql,
@@ -103,6 +114,7 @@ std::vector<Object> query(const std::string& machine, const std::string& wmiName
   for (const Object& o : (*reader)(sources)) {
     if (q.where && !satisfies(o, *q.where)) continue;
     out.push_back(q.all ? o : project(o, q.properties));
+    toOurText(out.back());
   }
   return out;
 }

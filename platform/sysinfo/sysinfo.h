@@ -17,7 +17,7 @@
 //                                             OSArchitecture, TotalVisibleMemorySize, Version
 //
 // Sizes are bytes (FreePhysicalMemory and TotalVisibleMemorySize kilobytes),
-// numbers decimal texts. The facts come from /proc, /etc/os-release, statvfs
+// numbers decimal texts, texts Windows-1252 without control characters. The facts come from /proc, /etc/os-release, statvfs
 // and uname; only this machine can be asked.
 
 #include <stdexcept>

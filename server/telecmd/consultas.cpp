@@ -49,6 +49,12 @@ tConsultas::tConsultas(const Dependencias& d)
   });
 }
 
+tConsultas::~tConsultas() {
+  for (Tratador slot : {Tratador::ListaRastreadores, Tratador::ListaOdometros, Tratador::EnviaUltimaPosicao,
+                        Tratador::InfoCentral, Tratador::ListaEventosPersonalizados, Tratador::Diagnostico})
+    teleCmd_.DefineTratador(slot, {});
+}
+
 std::string TextoDoCampo(const db::Value& valor, bool terminal) {
   return terminal ? common::TextoTerminal(valor.asInt()) : valor.asString();
 }

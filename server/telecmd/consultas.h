@@ -82,6 +82,8 @@ class tConsultas {
 
   // Prepares the statements and fills the slots of -1, -29 to -33.
   explicit tConsultas(const Dependencias& d);
+  // Empties the slots it filled, so the processor never calls into a freed object.
+  ~tConsultas();
   tConsultas(const tConsultas&) = delete;
   tConsultas& operator=(const tConsultas&) = delete;
 

@@ -41,6 +41,7 @@ struct MaquinaFicticia : ::testing::Test {
     fontes.root = dir.path().string();
     std::filesystem::create_directories(dir.path() / "proc" / "1");
     std::filesystem::create_directories(dir.path() / "proc" / "42");
+    std::filesystem::create_directories(dir.path() / "proc" / "43");
     std::filesystem::create_directories(dir.path() / "proc" / "self");
     std::filesystem::create_directories(dir.path() / "etc");
     std::filesystem::create_directories(dir.path() / "disco um");
@@ -49,6 +50,7 @@ struct MaquinaFicticia : ::testing::Test {
     // pid 1 used 500 ticks in 990 s of life; pid 42 "(a b) c" holds blanks and a parenthesis
     escreve("proc/1/stat", "1 (init) S 0 1 1 0 -1 4194560 1 2 3 4 300 200 0 0 20 0 1 0 1000 1000 256\n");
     escreve("proc/42/stat", "42 ((a b) c) R 1 42 42 0 -1 0 0 0 0 0 5000 5000 0 0 20 0 1 0 90000 1 512 x\n");
+    escreve("proc/43/stat", "43 (ação\x01\n) S 1 1 1 0 -1 0 0 0 0 0 1 1 0 0 20 0 1 0 100 1 1\n");
     escreve("proc/self/stat", "not a process\n");
     escreve("proc/meminfo", "MemTotal:       16384000 kB\nMemFree:  100 kB\nMemAvailable:    8192000 kB\n");
     escreve("proc/mounts",
@@ -123,7 +125,7 @@ TEST(Wql, ComparesNumbersAsNumbersAndTextsWithoutCase) {
 
 TEST_F(MaquinaFicticia, ProcessesCarryTheirNameCpuShareAndWorkingSet) {
   const auto objetos = consulta("select name,percentprocessortime,workingset from Win32_PerfFormattedData_PerfProc_Process");
-  ASSERT_EQ(objetos.size(), 2u);  // "self" is no process number
+  ASSERT_EQ(objetos.size(), 3u);  // "self" is no process number
   EXPECT_EQ(nomes(objetos[0]), (std::vector<std::string>{"Name", "PercentProcessorTime", "WorkingSet"}));
   EXPECT_EQ(valor(objetos[0], "Name"), "init");
   const double hz = static_cast<double>(::sysconf(_SC_CLK_TCK));
@@ -131,6 +133,8 @@ TEST_F(MaquinaFicticia, ProcessesCarryTheirNameCpuShareAndWorkingSet) {
   EXPECT_EQ(valor(objetos[0], "PercentProcessorTime"), std::to_string(std::llround(100.0 * (500.0 / hz) / vida)));
   EXPECT_EQ(valor(objetos[0], "WorkingSet"), std::to_string(256ull * static_cast<unsigned long long>(::sysconf(_SC_PAGESIZE))));
   EXPECT_EQ(valor(objetos[1], "Name"), "(a b) c");
+  // the system's UTF-8 becomes Windows-1252, control bytes blanks
+  EXPECT_EQ(valor(objetos[2], "Name"), "a\xe7\xe3o  ");
 }
 
 TEST_F(MaquinaFicticia, MemoryDisksProcessorsAndSystemFromTheirTexts) {

@@ -383,6 +383,12 @@ TEST(DiagnosticoRotulos, LabelsAndUnitsOfTheMachineAreas) {
   for (const Valor& v : valores) EXPECT_EQ(telecmd::ValorNaUnidade(v.valor, v.unidade), v.esperado) << v.valor;
 }
 
+TEST_F(ConsultasFixture, AFreedQueryObjectLeavesItsCodesUnhandled) {
+  consultas.reset();
+  for (const char* codigo : {"-1", "-29", "-30", "-31", "-32", "-33"})
+    EXPECT_EQ(pede(std::string("<codmsg>") + codigo + "</codmsg>"), "") << codigo;
+}
+
 // Random date texts reach the statement of the tracker list only after they
 // read as dates; whatever a client writes, the request is answered with trackers
 // or with the 311 reply, never ends in the failure path.
