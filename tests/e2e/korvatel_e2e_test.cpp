@@ -326,3 +326,59 @@ TEST_F(DemoE2E, ARouteAndStopMessagesImportedByAClientReachTheCentral) {
   mensagens.open();
   EXPECT_EQ(mensagens.field("n").asInt(), 2);
 }
+
+TEST_F(DemoE2E, TargetsAndFencesImportedByAClientAreListedToIt) {
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  ASSERT_TRUE(client.waitForConnected(5000));
+  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+               "</telecomando>");
+  std::string received;
+  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+
+  // the server lower-cases what it receives, names included
+  client.write("<telecomando><CodMsg>-9</CodMsg><Veiculo><IdTerminal>1000</IdTerminal></Veiculo>"
+               "<AssociacaoAlvosVeiculos>1</AssociacaoAlvosVeiculos><IdPerfilDefinicao>2</IdPerfilDefinicao>"
+               "<GrupoAlvo><NomeGrupo>Portos</NomeGrupo><Alvo><NomeAlvo>Porto de Paranagua</NomeAlvo>"
+               "<Latitude>-25.5</Latitude><Longitude>2530000O</Longitude></Alvo></GrupoAlvo></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received,
+                           " <Alvo>  <NomeAlvo>porto de paranagua</NomeAlvo>  <Latitude>-25.5</Latitude>  "
+                           "<Longitude>2530000o</Longitude>  <StsImportacao>0</StsImportacao>  <Veiculo>  "
+                           "<IdTerminal>001000</IdTerminal>  <StsAssociacao>0</StsAssociacao>  </Veiculo>  </Alvo>  "
+                           "</GrupoAlvo>  </TeleEvento>",
+                           30000))
+      << received.substr(0, 2000) << log();
+  client.write("<telecomando><CodMsg>-7</CodMsg></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received,
+                           "<IdAlvo> 9 </IdAlvo><NomeAlvo> porto de paranagua </NomeAlvo><Latitude> 25\xB0" "30'00.0\" S "
+                           "</Latitude><Longitude> 25\xB0" "30'00.0\" W </Longitude> </Alvo>  </GrupoAlvo> <NumAlvosXML> 9 "
+                           "</NumAlvosXML> </TeleEvento>",
+                           30000))
+      << received.substr(0, 4000) << log();
+
+  client.write("<telecomando><CodMsg>-10</CodMsg><Veiculo><IdTerminal>1000</IdTerminal></Veiculo>"
+               "<GrupoCerca><NomeGrupo>Patios</NomeGrupo><Cerca><NomeCerca>Patio Paranagua</NomeCerca>"
+               "<Latitude>-25.5</Latitude><Longitude>-48.5</Longitude></Cerca></GrupoCerca></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received,
+                           " <Cerca>  <NomeCerca>patio paranagua</NomeCerca>  <Latitude>-25.5</Latitude>  "
+                           "<Longitude>-48.5</Longitude>  <StsImportacao>0</StsImportacao>  <Veiculo>  "
+                           "<IdTerminal>001000</IdTerminal>  <StsAssociacao>0</StsAssociacao>  </Veiculo>  </Cerca>",
+                           30000))
+      << received.substr(0, 2000) << log();
+  client.write("<telecomando><CodMsg>-8</CodMsg></telecomando>");
+  EXPECT_TRUE(waitForBytes(client, received, "<IdCerca> 6 </IdCerca><NomeCerca> patio paranagua </NomeCerca>", 30000))
+      << received.substr(0, 4000) << log();
+  EXPECT_EQ(received.find("<CodMsg> -40</CodMsg>"), std::string::npos) << received.substr(0, 2000);
+
+  server->terminate();
+  ASSERT_TRUE(server->waitForFinished(15000));
+  auto sse = db::Connection::open(files.urlSse);
+  db::Statement alvo(*sse, std::string("SELECT A.Tolerancia_Alvo, V.IdVeiculo FROM tAlvo A JOIN tAlvoVeic V "
+                                       "ON V.IdAlvo = A.IdAlvo WHERE A.Nome_Alvo = 'porto de paranagua'"));
+  alvo.open();
+  ASSERT_FALSE(alvo.eof());
+  EXPECT_EQ(alvo.field("Tolerancia_Alvo").asInt(), 150);
+  EXPECT_EQ(alvo.field("IdVeiculo").asInt(), 4096);
+}

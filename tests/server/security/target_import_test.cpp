@@ -159,6 +159,17 @@ TEST_F(ImportaAlvosFixture, AssociatesWithTheListedVehiclesNewestFirst) {
   EXPECT_EQ(associacoes().size(), 5u);
 }
 
+// An IDTERMINAL without text ends the walk of the options: the vehicles read so
+// far are kept, the options after it keep their defaults and no association is
+// removed.
+TEST_F(ImportaAlvosFixture, AnEmptyTerminalEndsTheWalkAndRemovesNothing) {
+  importa(veiculos({"0A"}), "<NOMEGRUPO>G</NOMEGRUPO>" + alvo("Loja", kLatSP, kLonSP));
+  const std::string recebido = importa(veiculos({"0A", "", "0B"}) + "<ACAONOVOS>1</ACAONOVOS>",
+                                       "<NOMEGRUPO>G</NOMEGRUPO>" + alvo("Nova", "-10", "-40"));
+  EXPECT_EQ(recebido, documento(resposta("G", itemStatus("Nova", "-10", "-40", 0, {{"00000A", 0}}))));
+  EXPECT_THAT(associacoes(), ElementsAre("10|Loja|7|70|3|1", "10|Nova|7|70|3|1"));
+}
+
 TEST_F(ImportaAlvosFixture, NamesTakenGeneratedAndCarriedOver) {
   amb.executaSSE("INSERT INTO tAlvo (IdGrupo, Nome_Alvo, Lat_Alvo, Lon_Alvo) VALUES (9, 'Loja', 'x', 'y'), "
                  "(9, 'Loja [00001]', 'x', 'y')");
