@@ -176,6 +176,42 @@ TEST(TextoRecebido, FuzzedSlicesAndBytes) {
   }
 }
 
+// Randomized: whatever bytes arrive, the validation, the tree, the log-in
+// check and the sending cutter neither crash nor lose their invariants.
+TEST(LeitoresCliente, FuzzedDocumentsAndSendingText) {
+  std::mt19937 rng(21);
+  const std::vector<std::string> pedacos = {"<teleevento>", "</teleevento>", "<codmsg>", "</codmsg>", "-58",
+                                            "<idterminal>", "</idterminal>", "<stslogin>", "</stslogin>", "0",
+                                            "1e240", "<a>", "</a>", "<b/>", "&amp;", "&#", ";", " ", "\r\n",
+                                            "<telecomando>", "</telecomando>", "<?xml version=\"1.0\"?>", "\xE3"};
+  for (int rodada = 0; rodada < 3000; ++rodada) {
+    std::string doc;
+    for (std::size_t k = rng() % 24; k > 0; --k)
+      doc += rng() % 5 == 0 ? std::string(1, static_cast<char>(rng() % 256)) : pedacos[rng() % pedacos.size()];
+    Validacao v = ValidaXML(doc, rodada % 2 ? "10.0.0.1" : "Localhost");
+    ASSERT_FALSE(v.mensagens.empty());
+    if (v.valido) {
+      ArvoreXML arvore;
+      arvore.adiciona(v.documento.root());
+      EXPECT_GE(arvore.numNos(), 1u);
+      VerificaRespostaLogin(v.documento.root());
+    }
+    TextoEnvio envio;
+    envio.acrescenta(doc);
+    for (int passos = 0; passos < 64; ++passos) {
+      const PedacoEnvio p = envio.proximo();
+      if (p.tipo == PedacoEnvio::Tipo::Fim) break;
+      EXPECT_EQ(p.texto.rfind("<telecomando>", 0), 0u);
+      EXPECT_LE(p.restante.size(), 400u);
+      if (p.tipo == PedacoEnvio::Tipo::Documento)
+        EXPECT_EQ(p.texto.substr(p.texto.size() - 14), "</telecomando>");
+      else
+        EXPECT_FALSE(envio.temDocumento());
+    }
+    EXPECT_FALSE(envio.temDocumento());
+  }
+}
+
 // ----------------------------------------------------------------------- tree
 
 TEST(ArvoreXML, HexadecimalReadFromTheRight) {
