@@ -200,6 +200,8 @@ void ModoCli::logado() {
 }
 
 void ModoCli::recebido(const DocumentoRecebido& d, bool valido) {
+  // one read may carry more documents than were asked for
+  if (terminado_) return;
   const std::string linha = LinhaDoDocumento(d.original) + "\n";
   std::fputs(linha.c_str(), saida_);
   std::fflush(saida_);

@@ -29,7 +29,7 @@ CREATE TABLE tDiagnostico (
 -- ------------------------------------------------------ command queue, Posts
 
 CREATE TABLE tFilaComandoKVT (
-  NroSeq    INTEGER PRIMARY KEY,
+  NroSeq    INTEGER PRIMARY KEY AUTOINCREMENT,
   XML       TEXT,
   IP        TEXT,
   Porta     INTEGER,

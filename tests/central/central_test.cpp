@@ -49,6 +49,18 @@ TEST(CentralSchema, OnlyKeyColumnsAreMandatory) {
   }
 }
 
+TEST(CentralSchema, QueueNumbersAreNeverGivenTwice) {
+  // The server drops a queued document whose number is not above the last one
+  // it took, so a number freed when the queue empties must not come back, as
+  // an identity column's never does.
+  SqliteFile file(":memory:");
+  kvt::central::loadSchema(file, "zenthora");
+  file.exec("INSERT INTO tFilaComandoKVT (XML) VALUES ('a')");
+  file.exec("DELETE FROM tFilaComandoKVT");
+  file.exec("INSERT INTO tFilaComandoKVT (XML) VALUES ('b')");
+  EXPECT_EQ(file.scalar("SELECT NroSeq FROM tFilaComandoKVT"), 2);
+}
+
 TEST(Central, EmptyCentralIsQueryableByTheShellAndNamedInTheIni) {
   kvt::test::TempDir dir;
   const auto files = createCentral(dir.path().string(), CentralOptions{.nomeMr = "ModCom04", .port = 12400});

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QTest>
+
+#include <cstdio>
 
 #include <sstream>
 
 #include "client/modo_cli.h"
 #include "tests/client/korvatel_demo.h"
+#include "tests/client/servidor_falso.h"
 
 using namespace kvt;
 
@@ -59,6 +63,34 @@ TEST(ModoCliArgs, WrongArgumentsAreRefused) {
   EXPECT_EQ(*o->count, 3);
   EXPECT_DOUBLE_EQ(*o->timeout, 1.5);
   EXPECT_EQ(cliente::LinhaDoDocumento("a\r\nb\t\xE3"), "a  b ã");
+}
+
+// Against a server on a real socket: exactly N documents are printed even
+// when one read brings more, each on one line in the server's letter case.
+TEST(ModoCliContagem, StopsAtTheCountEvenInsideOneRead) {
+  test::ServidorFalso servidor;
+  test::TempDir dir;
+  std::string erro;
+  auto opcoes = cliente::LeOpcoesCli({"--port", servidor.porta(), "--count", "2"}, erro);
+  ASSERT_TRUE(opcoes);
+  std::FILE* saida = std::tmpfile();
+  std::FILE* erros = std::tmpfile();
+  cliente::ModoCli cli(*opcoes, cliente::ConfiguracaoCliente{}, dir.path().string(), saida, erros);
+  int codigo = -1;
+  QObject::connect(&cli, &cliente::ModoCli::terminou, [&](int c) { codigo = c; });
+  cli.inicia();
+  ASSERT_TRUE(servidor.esperaConexao());
+  servidor.envia(test::teleEvento("<CodMsg> 1 </CodMsg>\r\n<Texto>Linha\tUm</Texto>") +
+                 test::teleEvento("<CodMsg> 2 </CodMsg>") + test::teleEvento("<CodMsg> 3 </CodMsg>"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return codigo >= 0; }, 5000));
+  EXPECT_EQ(codigo, cliente::kSaidaOk);
+  std::rewind(saida);
+  std::string impresso(4096, '\0');
+  impresso.resize(std::fread(impresso.data(), 1, impresso.size(), saida));
+  EXPECT_EQ(impresso, test::teleEvento("<CodMsg> 1 </CodMsg>  <Texto>Linha Um</Texto>") + "\n" +
+                          test::teleEvento("<CodMsg> 2 </CodMsg>") + "\n");
+  std::fclose(saida);
+  std::fclose(erros);
 }
 
 TEST(ModoCliE2E, LogsInReceivesTheReplyAndEventsAndSendsFiles) {
