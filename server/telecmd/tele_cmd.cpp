@@ -49,6 +49,8 @@ tTeleCmd::tTeleCmd(const Dependencias& d)
       cadastro_(std::make_unique<common::tCadastroVeiculos>(d.dbZenthora)),
       qrVeiculo_(std::make_unique<common::tQrVeiculo>(d.dbZenthora)),
       comandoVeiculo_(std::make_unique<tComandoVeiculo>(tComandoVeiculo::Dependencias{
+          d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_})),
+      mensagensFormatadas_(std::make_unique<tMensagensFormatadas>(tMensagensFormatadas::Dependencias{
           d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_})) {
   DefineTratador(Tratador::EfetuaLogin, [this](const PedidoTeleCmd& p) {
     EfetuaLogin(p.raiz, p.ip, p.porta);
@@ -56,6 +58,10 @@ tTeleCmd::tTeleCmd(const Dependencias& d)
   });
   DefineTratador(Tratador::EnviaComandoVeiculo,
                  [this](const PedidoTeleCmd& p) { return comandoVeiculo_->EnviaComandoVeiculo(p); });
+  DefineTratador(Tratador::ConfiguraMensagensFormatadas,
+                 [this](const PedidoTeleCmd& p) { return mensagensFormatadas_->ConfiguraMensagensFormatadas(p); });
+  DefineTratador(Tratador::EnviaMensagemFormatada,
+                 [this](const PedidoTeleCmd& p) { return mensagensFormatadas_->EnviaMensagemFormatada(p); });
 }
 
 void tTeleCmd::DefineTratador(Tratador slot, TratadorTeleCmd tratador) {

@@ -24,6 +24,7 @@
 #include "server/telecmd/canal_clientes.h"
 #include "server/telecmd/comando_veiculo.h"
 #include "server/telecmd/despacho.h"
+#include "server/telecmd/mensagens_formatadas.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/verifica_transmissao.h"
@@ -156,6 +157,7 @@ class tTeleCmd {
   std::unique_ptr<common::tCadastroVeiculos> cadastro_;
   std::unique_ptr<common::tQrVeiculo> qrVeiculo_;
   std::unique_ptr<tComandoVeiculo> comandoVeiculo_;
+  std::unique_ptr<tMensagensFormatadas> mensagensFormatadas_;
 };
 
 }  // namespace kvt::telecmd

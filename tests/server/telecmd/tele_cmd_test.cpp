@@ -328,7 +328,8 @@ TEST(Despacho, UnbuiltSlotsStartEmptyExceptTheLogIn) {
   AmbienteTeleCmd amb;
   for (int i = 1; i < static_cast<int>(Tratador::Quantidade); ++i) {
     const auto slot = static_cast<Tratador>(i);
-    const bool proprio = slot == Tratador::EfetuaLogin || slot == Tratador::EnviaComandoVeiculo;
+    const bool proprio = slot == Tratador::EfetuaLogin || slot == Tratador::EnviaComandoVeiculo ||
+                         slot == Tratador::ConfiguraMensagensFormatadas || slot == Tratador::EnviaMensagemFormatada;
     EXPECT_EQ(amb.teleCmd->TemTratador(slot), proprio) << telecmd::NomeTratador(slot);
   }
 }
