@@ -1,7 +1,9 @@
 // One vehicle command for 100 vehicles through the telecommand processor
 // (registration and model checks, the transmission check and spCmdAvulso for
 // each vehicle) against the bare spCmdAvulso executions of the same 100 rows,
-// on the embedded central, in the same run.
+// and one formatted message (6A: size of the form, checks, padding) against the
+// bare spMensagemFormatada execution of the same row, on the embedded central,
+// in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "server/runtime/log_files.h"
 #include "server/runtime/status_model.h"
 #include "server/telecmd/comando_veiculo.h"
+#include "server/telecmd/mensagens_formatadas.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/tele_cmd.h"
@@ -61,7 +64,7 @@ struct Servidor {
     dir = modelo;
     central = central::createCentral((dir / "central").string());
     ini::IniFile ini(central.ini);
-    ini.writeString("KORVATEL", "TELECMD", "1,-27");
+    ini.writeString("KORVATEL", "TELECMD", "1,106,-27");
     ini.reload();
     runtime::LeChavesLog(ini, cfg);
     runtime::LeChavesKorvatel(ini, cfg);
@@ -80,6 +83,14 @@ struct Servidor {
     teleCmd = std::make_unique<telecmd::tTeleCmd>(
         telecmd::tTeleCmd::Dependencias{canal, cfg, estado, status, *logs, *dbZenthora, *respostas, *permissao});
     estado.BaseAtiva = true;
+    // one form of 40 bytes for the first vehicle
+    db::Statement(*dbZenthora,
+                  "INSERT INTO tCfgMacro (idMacro, Titulo, Terminal, Hash) VALUES (439041101, 'ENTREGA', 5, 439041101);"
+                  "INSERT INTO tCfgMacroCampos (idMacro, idCampo, Hash, Nome, Tipo, Tam) VALUES "
+                  "(439041101, 1, 439041101, 'NF', 1, 10), (439041101, 2, 439041101, 'RECEBEDOR', 1, 30);"
+                  "INSERT INTO tMacroVeic (idMacro, idTerminal, IdSeq) VALUES (439041101, " +
+                      std::to_string(kPrimeiro) + ", 1)")
+        .execute();
   }
   ~Servidor() {
     teleCmd.reset();
@@ -137,8 +148,42 @@ void BM_ComandoVeiculoCem(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kVeiculos);
 }
 
+const std::string kFormatada = "<telecomando><CodMsg>6A</CodMsg><IdSeqMsg>9</IdSeqMsg><IdTerminal>1000</IdTerminal>"
+                               "<Texto>NF 123 JOSE</Texto><IdMensagem>4</IdMensagem><NroSeqMacro>1A2B3C4D</NroSeqMacro>"
+                               "</telecomando>";
+
+void BM_BaseSpMensagemFormatada(benchmark::State& state) {
+  Servidor s;
+  db::Statement sp(*s.dbZenthora, telecmd::sqlMensagemFormatada());
+  const std::string texto = "NF 123 JOSE" + std::string(29, ' ');
+  for (auto _ : state) {
+    sp.bindInt("IdTerminal", kPrimeiro)
+        .bindText("Mensagem", texto)
+        .bindInt("ConfirmaRecebimento", 0)
+        .bindText("Hash", "439041101")
+        .bindText("Origem", "ModCom02")
+        .bindInt("DESABILITAR_GPRS", 0)
+        .bindInt("IdUsuario", 7)
+        .bindInt("IdSeqMsg", 9)
+        .bindInt("IdMensagem", 4);
+    sp.open();
+    benchmark::DoNotOptimize(sp.field(std::size_t{0}).asInt());
+    sp.close();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_MensagemFormatada(benchmark::State& state) {
+  Servidor s;
+  for (auto _ : state) s.teleCmd->ProcessaTeleCmd(kFormatada, "127.0.0.1", 40000);
+  if (s.linhas() != static_cast<std::int64_t>(state.iterations())) state.SkipWithError("a message was not stored");
+  state.SetItemsProcessed(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(BM_BaseSpMensagemFormatada)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MensagemFormatada)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BaseSpCmdAvulsoCem)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComandoVeiculoCem)->Unit(benchmark::kMillisecond);
 
@@ -147,11 +192,14 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   kvt::bench::Coletor coletor;
   benchmark::RunSpecifiedBenchmarks(&coletor);
-  const double m = coletor.tempo("BM_ComandoVeiculoCem"), b = coletor.tempo("BM_BaseSpCmdAvulsoCem");
-  if (m > 0 && b > 0)
-    std::printf("BM_ComandoVeiculoCem: %.2f x the time of BM_BaseSpCmdAvulsoCem (one command for 100 vehicles "
-                "against the bare spCmdAvulso executions of the same rows)\n",
-                m / b);
+  const auto razao = [&](const char* medido, const char* base, const char* texto) {
+    const double m = coletor.tempo(medido), b = coletor.tempo(base);
+    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
+  };
+  razao("BM_ComandoVeiculoCem", "BM_BaseSpCmdAvulsoCem",
+        "one command for 100 vehicles against the bare spCmdAvulso executions of the same rows");
+  razao("BM_MensagemFormatada", "BM_BaseSpMensagemFormatada",
+        "one formatted message against the bare spMensagemFormatada execution of the same row");
   benchmark::Shutdown();
   return 0;
 }
