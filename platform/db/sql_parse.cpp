@@ -242,9 +242,9 @@ std::optional<ExecCall> parseExec(std::string_view statement) {
   }
   std::string name(statement.substr(i, j - i));
   // the procedure's number ("spX;1"): the central keeps one body per name
-  if (const auto semicolon = name.find_last_of(';'); semicolon != std::string::npos &&
-      semicolon + 1 < name.size() &&
-      name.find_first_not_of("0123456789", semicolon + 1) == std::string::npos)
+  if (const auto semicolon = name.find(';');
+      semicolon != std::string::npos && semicolon + 1 < name.size() && name[semicolon + 1] >= '0' &&
+      name[semicolon + 1] <= '9')
     name.resize(semicolon);
   if (const auto dot = name.find_last_of('.'); dot != std::string::npos) name = name.substr(dot + 1);
   if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
