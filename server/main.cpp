@@ -1,18 +1,18 @@
-// korvatel: the server. Usage: korvatel [MACHINE] [--dir PROGRAM-DIR] [--headless]
+// korvatel: the server. Usage: korvatel [MACHINE] [--dir PROGRAM-DIR] [--headless] [--show]
 //
 // MACHINE names the computer the diagnostic report (-29) describes; without it
 // the report describes this computer.
 // The program directory (KORVATEL.INI) is the executable's directory unless
 // --dir names another; log files, BufferEnvio.txt and watchdog records go to the
 // current working directory. Without a display (or with --headless) no window
-// is created and the texts of message boxes go to standard error.
+// is created and the texts of message boxes go to standard error. With a
+// display the status window starts hidden behind the tray icon; --show shows
+// it at once (the way in where the desktop has no notification area).
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QSocketNotifier>
-#include <QSplashScreen>
 
 #include <csignal>
 #include <cstdio>
@@ -32,6 +32,9 @@
 #include "server/runtime/bancos.h"
 #include "server/runtime/configuracao.h"
 #include "server/runtime/diagnostico.h"
+#include "server/window/fontes_principal.h"
+#include "server/window/janela_principal.h"
+#include "server/window/splash.h"
 
 using namespace kvt;
 using namespace kvt::text::literals;
@@ -42,6 +45,7 @@ struct Argumentos {
   std::string dir;
   bool headless = false;
   std::string maquina;  // the first argument that is not an option: the diagnostic report's machine
+  bool show = false;
 };
 
 Argumentos leArgumentos(int argc, char** argv) {
@@ -50,6 +54,7 @@ Argumentos leArgumentos(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--dir" && i + 1 < argc) a.dir = argv[++i];
     else if (arg == "--headless") a.headless = true;
+    else if (arg == "--show") a.show = true;
     else if (a.maquina.empty() && !arg.empty() && arg.front() != '-') a.maquina = arg;
   }
   return a;
@@ -69,14 +74,18 @@ bool temDisplay() {
 
 bool g_grafico = false;
 
+void mostraNoTerminal(const std::string& texto) {
+  const std::string utf8 = text::cp1252ToUtf8(texto) + "\n";
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  std::fflush(stderr);
+}
+
 void mostraMensagem(const std::string& texto) {
   if (g_grafico) {
     QMessageBox::critical(nullptr, "KORVATEL", QString::fromStdString(text::cp1252ToUtf8(texto)));
     return;
   }
-  const std::string utf8 = text::cp1252ToUtf8(texto) + "\n";
-  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
-  std::fflush(stderr);
+  mostraNoTerminal(texto);
 }
 
 // SIGTERM and SIGINT reach the event loop through a socket pair, so the
@@ -119,15 +128,10 @@ int executa(int argc, char** argv) {
     bancos.dbZenthora = runtime::AbreBanco(ini, "dbZenthora");
 
     // 5. the splash window, only with a display
-    std::unique_ptr<QSplashScreen> splash;
+    std::unique_ptr<window::TFSplash> splash;
     if (g_grafico) {
-      QPixmap fundo(420, 160);
-      fundo.fill(QColor(0x1F, 0x3A, 0x5F));
-      splash = std::make_unique<QSplashScreen>(fundo);
-      splash->setWindowTitle("Talvero - KVT");
-      splash->showMessage(QString::fromStdString(text::cp1252ToUtf8("Interface de Acesso à Central Talvero"_cp)),
-                          Qt::AlignCenter, Qt::white);
-      splash->show();
+      splash = std::make_unique<window::TFSplash>();
+      splash->mostra();
       QCoreApplication::processEvents();
     }
 
@@ -152,13 +156,23 @@ int executa(int argc, char** argv) {
     server::TFPrincipal principal(opcoes, bancos, instancia.intervaloMs);
     if (!principal.FormCreate()) return 1;
 
+    // the status window and the tray icon, only with a display
+    std::unique_ptr<window::JanelaPrincipal> janela;
+    if (g_grafico) {
+      janela = std::make_unique<window::JanelaPrincipal>(window::FontesDe(principal));
+      if (args.show) janela->Exibir();
+      else if (!janela->bandejaDisponivel())
+        mostraNoTerminal("Área de notificação indisponível: use --show para exibir a janela do KORVATEL."_cp);
+    }
+
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_sinal) != 0) return 1;
     QSocketNotifier notificador(g_sinal[0], QSocketNotifier::Read);
     QObject::connect(&notificador, &QSocketNotifier::activated, [&] {
       char c;
       [[maybe_unused]] auto n = ::read(g_sinal[0], &c, 1);
       notificador.setEnabled(false);
-      principal.FormClose([] { QCoreApplication::quit(); });
+      if (janela) janela->Fechar();
+      else principal.FormClose([] { QCoreApplication::quit(); });
     });
     std::signal(SIGTERM, aoSinal);
     std::signal(SIGINT, aoSinal);
