@@ -100,6 +100,12 @@ void aoSinal(int) {
 int executa(int argc, char** argv) {
   const Argumentos args = leArgumentos(argc, argv);
   g_grafico = !args.headless && temDisplay();
+  // A signal that arrives during start-up waits in the socket pair and runs
+  // the orderly shutdown once the event loop starts.
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_sinal) != 0) return 1;
+  std::signal(SIGTERM, aoSinal);
+  std::signal(SIGINT, aoSinal);
+  std::signal(SIGPIPE, SIG_IGN);
   std::unique_ptr<QCoreApplication> app;
   if (g_grafico) app = std::make_unique<QApplication>(argc, argv);
   else app = std::make_unique<QCoreApplication>(argc, argv);
@@ -165,7 +171,6 @@ int executa(int argc, char** argv) {
         mostraNoTerminal("Área de notificação indisponível: use --show para exibir a janela do KORVATEL."_cp);
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_sinal) != 0) return 1;
     QSocketNotifier notificador(g_sinal[0], QSocketNotifier::Read);
     QObject::connect(&notificador, &QSocketNotifier::activated, [&] {
       char c;
@@ -174,9 +179,6 @@ int executa(int argc, char** argv) {
       if (janela) janela->Fechar();
       else principal.FormClose([] { QCoreApplication::quit(); });
     });
-    std::signal(SIGTERM, aoSinal);
-    std::signal(SIGINT, aoSinal);
-    std::signal(SIGPIPE, SIG_IGN);
     app->exec();
     return 0;
   } catch (...) {

@@ -126,6 +126,44 @@ TEST_F(KorvatelE2E, CleanStartAcceptsClientsRefusesASecondInstanceAndStopsOnSigt
   EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
 }
 
+// With a display (here the offscreen platform behind a display name) the
+// status window is created; without a notification area the program says how
+// to reach it, --show shows it, and a termination signal still runs the
+// shutdown through the window's wait window to a clean end.
+TEST_F(KorvatelE2E, WithADisplayTheWindowComesAndGoesWithTheServer) {
+  for (const bool show : {false, true}) {
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", ":kvt-offscreen");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    p.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "korvatel").string()));
+    QStringList args{"--dir", QString::fromStdString(dir.path().string())};
+    if (show) args << "--show";
+    p.setArguments(args);
+    // the previous run's heartbeat must not look like a running instance
+    sql(files.urlZenthora, "UPDATE tDiagnostico SET DataHoraUltimaAtualizacao = NULL WHERE CodigoPrograma = 12");
+    const std::size_t antes = log().size();
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(5000));
+    for (int waited = 0; waited < 20000; waited += 50) {
+      if (log().find("Korvatel inicializado corretamente", antes) != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(log().find("Korvatel inicializado corretamente", antes), std::string::npos) << log();
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+    EXPECT_TRUE(client.waitForConnected(5000));
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_EQ(err.find("use --show") != std::string::npos, !show) << err;
+  }
+}
+
 namespace {
 
 // Reads from the client until the received bytes hold `text` or the time runs out.
