@@ -32,6 +32,16 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text);
 // /proc/meminfo: a value in kilobytes by key ("MemTotal").
 std::optional<std::uint64_t> meminfoKb(std::string_view text, std::string_view key);
 
+// The memory devices (type 17) of a firmware SMBIOS structure table, installed
+// ones only; capacity in bytes, memory type as the management service numbers it.
+struct MemoryDevice {
+  std::string bankLabel;
+  std::uint64_t capacity = 0;
+  std::string deviceLocator;
+  int memoryType = 0;
+};
+std::vector<MemoryDevice> parseSmbiosMemory(std::string_view table);
+
 // /proc/mounts: one entry per line, octal escapes of blanks undone.
 struct Mount {
   std::string device, mountPoint, type;

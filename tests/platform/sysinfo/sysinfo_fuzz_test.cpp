@@ -56,6 +56,34 @@ TEST(SysinfoFuzz, ReadersNeverCrash) {
   }
 }
 
+TEST(SysinfoFuzz, FirmwareTableReaderNeverReadsPastItsText) {
+  std::mt19937 rng(17);
+  auto ate = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  // a memory device with strings, an end marker, then mutations of it
+  std::string semente(0x22, '\0');
+  semente[0] = 17;
+  semente[1] = 0x22;
+  semente[0x0C] = 0x00;
+  semente[0x0D] = 0x20;
+  semente[0x10] = 1;
+  semente[0x11] = 2;
+  semente += std::string("DIMM\0BANK\0\0", 11);
+  semente += std::string("\x7f\x04\x00\x00\x00\x00", 6);
+  for (int i = 0; i < 20000; ++i) {
+    std::string t = semente + semente.substr(0, static_cast<std::size_t>(ate(static_cast<int>(semente.size()))));
+    const int n = 1 + ate(8);
+    for (int k = 0; k < n; ++k) {
+      const auto pos = static_cast<std::size_t>(ate(static_cast<int>(t.size())));
+      if (ate(3) == 0) t.erase(pos, 1 + static_cast<std::size_t>(ate(6)));
+      else t[pos] = static_cast<char>(ate(256));
+    }
+    for (const MemoryDevice& d : parseSmbiosMemory(t)) {
+      EXPECT_LE(d.bankLabel.size(), t.size());
+      EXPECT_LE(d.deviceLocator.size(), t.size());
+    }
+  }
+}
+
 TEST(SysinfoFuzz, QueryReaderEitherReadsOrRefuses) {
   Mutador m;
   const std::string sementes[] = {

@@ -172,6 +172,61 @@ TEST_F(MaquinaFicticia, MemoryDisksProcessorsAndSystemFromTheirTexts) {
   EXPECT_EQ(valor(sistema[0], "FreePhysicalMemory"), "8192000");
 }
 
+namespace {
+
+// One SMBIOS structure: its header, `corpo` from offset 4 on, and its strings.
+std::string estrutura(int tipo, std::string corpo, const std::vector<std::string>& textos) {
+  std::string s;
+  s += static_cast<char>(tipo);
+  s += static_cast<char>(4 + corpo.size());
+  s += std::string("\x34\x12", 2);  // handle
+  s += corpo;
+  for (const std::string& t : textos) s += t + std::string(1, '\0');
+  if (textos.empty()) s += std::string(1, '\0');
+  return s + std::string(1, '\0');
+}
+
+// A memory device (type 17, 0x22 bytes long): size word, extended size, type.
+std::string dispositivo(std::uint16_t tamanho, std::uint32_t estendido, std::uint8_t tipo, bool comTextos) {
+  std::string c(0x22 - 4, '\0');
+  auto poe = [&](std::size_t offset, std::uint32_t v, int n) {
+    for (int k = 0; k < n; ++k) c[offset - 4 + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  poe(0x0C, tamanho, 2);
+  poe(0x1C, estendido, 4);
+  poe(0x10, comTextos ? 1 : 0, 1);  // device locator: string 1
+  poe(0x11, comTextos ? 2 : 0, 1);  // bank locator: string 2
+  poe(0x12, tipo, 1);
+  return estrutura(17, c, comTextos ? std::vector<std::string>{"DIMM_A1", "BANK 0"} : std::vector<std::string>{});
+}
+
+}  // namespace
+
+TEST_F(MaquinaFicticia, MemoryBanksComeFromTheFirmwareTableWhenItCanBeRead) {
+  std::filesystem::create_directories(dir.path() / "sys" / "firmware" / "dmi" / "tables");
+  escreve("sys/firmware/dmi/tables/DMI",
+          estrutura(16, std::string(11, '\x01'), {"sistema"}) +  // another structure, with strings
+              dispositivo(0x2000, 0, 0x1A, true) +                   // 8 GiB of DDR4
+              dispositivo(0, 0, 0x02, false) +                       // an empty socket
+              dispositivo(0x7FFF, 0x10000, 0x09, false) +            // 64 GiB of flash, extended size
+              dispositivo(0x8000 | 512, 0, 0x07, false) +            // 512 KiB of RAM
+              estrutura(127, "", {}) + dispositivo(0x0001, 0, 0x07, false));  // past the end
+  const auto bancos = consulta("select tag,capacity,positioninrow  from CIM_PhysicalMemory where memorytype<>11");
+  ASSERT_EQ(bancos.size(), 2u);
+  EXPECT_EQ(bancos[0], (Object{{"Capacity", std::to_string(8ull << 30)}, {"PositionInRow", ""}, {"Tag", "Physical Memory 0"}}));
+  EXPECT_EQ(bancos[1], (Object{{"Capacity", "524288"}, {"PositionInRow", ""}, {"Tag", "Physical Memory 2"}}));
+  const auto todos = consulta("select * from CIM_PhysicalMemory");
+  ASSERT_EQ(todos.size(), 3u);
+  EXPECT_EQ(valor(todos[0], "BankLabel"), "BANK 0");
+  EXPECT_EQ(valor(todos[0], "DeviceLocator"), "DIMM_A1");
+  EXPECT_EQ(valor(todos[1], "Capacity"), std::to_string(64ull << 30));
+  EXPECT_EQ(valor(todos[1], "MemoryType"), "11");
+
+  // a table without memory devices falls back to the memory the system sees
+  escreve("sys/firmware/dmi/tables/DMI", estrutura(16, std::string(11, '\x01'), {}));
+  EXPECT_EQ(valor(consulta("select capacity from CIM_PhysicalMemory")[0], "Capacity"), std::to_string(16384000ull * 1024));
+}
+
 TEST_F(MaquinaFicticia, QueriesThatCannotBeAnsweredFail) {
   EXPECT_THROW(query("OUTRA-MAQUINA", "root\\cimv2", "select * from CIM_Processor", fontes), QueryError);
   EXPECT_THROW(query("", "root\\inexistente", "select * from CIM_Processor", fontes), QueryError);
