@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "central/quillon/quillon_sim.h"
 #include "platform/text/cp1252.h"
 #include "server/operations/operacao.h"
 #include "server/operations/tratadores.h"
@@ -298,4 +299,27 @@ TEST_F(MensagensFormatadas, RandomDocumentsKeepTheStoredFormsWithinTheirRules) {
                   .empty());
   EXPECT_TRUE(linhas("SELECT 1 FROM tMacroVeic WHERE idMacro NOT IN (SELECT idMacro FROM tCfgMacro)").empty());
   EXPECT_FALSE(linhas("SELECT 1 FROM tCfgMacro").empty());
+}
+
+TEST_F(MensagensFormatadas, TheCommunicationBaseAnswersBothRowsWithTheirSendStatus) {
+  envia("5C", 61, macro("1A2B", "5", campos(2, "A")));
+  envia("6A", 62, "<Texto>ok</Texto><NroSeqMacro>1A2B</NroSeqMacro>");
+  ASSERT_EQ(linhas("SELECT IdSeqMsg FROM tTelecomando WHERE StatusEnvio = 16 ORDER BY IdSequencia"),
+            (Linhas{"61", "62"}));
+  auto base = db::Connection::open(amb.central.urlBase);
+  quillon::SimOptions opcoes;
+  opcoes.callWaitMs = 0;
+  quillon::QuillonSim quillon(*amb.dbZenthora, *base, opcoes);
+  for (int passo = 0; passo < 5; ++passo) quillon.serveTelecommands();
+  EXPECT_EQ(linhas("SELECT count(*) FROM tTelecomando WHERE StatusEnvio = 200"), (Linhas{"2"}));
+  db::Statement posts(*base, std::string("SELECT Post FROM tEvtPostCtrl02 WHERE Post LIKE '%#5,2,81#%' ORDER BY NumSeq"));
+  posts.open();
+  std::vector<std::string> status;
+  for (; !posts.eof(); posts.next()) {
+    const std::string p = posts.field(std::size_t{0}).asString();
+    status.push_back(p.substr(p.find("#27,")));
+  }
+  ASSERT_EQ(status.size(), 2u);
+  EXPECT_EQ(status[0].rfind("#27,2,61#28,", 0), 0u) << status[0];
+  EXPECT_EQ(status[1].rfind("#27,2,62#28,", 0), 0u) << status[1];
 }
