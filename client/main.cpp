@@ -13,7 +13,6 @@
 #include "client/janela_principal.h"
 #include "client/modo_cli.h"
 #include "platform/ini/ini_file.h"
-#include "platform/text/cp1252.h"
 
 namespace {
 
