@@ -464,14 +464,16 @@ void JanelaPrincipal::Fechar() {
       "KORVATEL - Finalizando sistema",
       "O KORVATEL está terminando a execução dos processos. Isso pode levar até 60 segundos. Aguarde..."_cp);
   espera_->mostra();
-  fontes_.formClose([this] {
+  auto pronto = [this] {
     espera_.reset();
     bandeja_->hide();
     tmrAtualiza_.stop();
     terminado_ = true;
     hide();
     if (fontes_.aoTerminar) fontes_.aoTerminar();
-  });
+  };
+  if (fontes_.formClose) fontes_.formClose(pronto);
+  else pronto();
 }
 
 void JanelaPrincipal::LimpaAviso() {
