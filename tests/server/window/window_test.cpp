@@ -32,6 +32,7 @@
 #include "server/window/janela_espera.h"
 #include "server/window/janela_principal.h"
 #include "server/window/sobre.h"
+#include "server/window/splash.h"
 #include "server/window/texto_qt.h"
 #include "tests/support/cliente_qt.h"
 #include "tests/support/temp_dir.h"
@@ -388,6 +389,18 @@ TEST(HistoricoJanela, ListFollowsTheModelThroughEveryMix) {
     for (std::size_t i = 0; i < modelo.lberro.size(); ++i)
       ASSERT_EQ(lista->item(static_cast<int>(i))->text().toStdString(), modelo.lberro.at(i)) << rodada << " " << i;
   }
+}
+
+// The splash window is shown and painted at once, with its caption, its
+// picture and its label.
+TEST(Splash, ShownAndPaintedAtOnce) {
+  window::TFSplash splash;
+  splash.mostra();
+  EXPECT_TRUE(splash.isVisible());
+  EXPECT_EQ(splash.windowTitle(), "Talvero - KVT");
+  EXPECT_EQ(splash.size(), window::ImagemSplash().size());
+  // the label is painted over the picture
+  EXPECT_NE(splash.grab().toImage(), window::ImagemSplash().toImage());
 }
 
 int main(int argc, char** argv) {
