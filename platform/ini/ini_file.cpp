@@ -145,11 +145,15 @@ void IniFile::writeInteger(std::string_view section, std::string_view key, std::
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-  std::string bytes;
-  if (!readAll(path_, bytes)) bytes.clear();
-  auto lines = splitLines(bytes);
-  const std::string eol = bytes.find("\r\n") != std::string::npos || bytes.find('\n') == std::string::npos ? "\r\n" : "\n";
+  const std::pair<std::string_view, std::string_view> um[] = {{key, value}};
+  writeStrings(section, um);
+}
 
+namespace {
+
+// Sets one key in the lines of a file (see writeString).
+void setKey(std::vector<std::pair<std::string, std::string>>& lines, const std::string& eol, std::string_view section,
+            std::string_view key, std::string_view value) {
   // locate the section and, inside it, the key and the last non-blank line
   std::ptrdiff_t sectionLine = -1, keyAt = -1, lastInSection = -1;
   bool inside = false;
@@ -169,27 +173,48 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     }
   }
 
-  const std::string newLine = std::string(key) + "=" + std::string(value);
+  std::string newLine = std::string(key) + "=" + std::string(value);
   if (keyAt >= 0) {
     auto& line = lines[static_cast<std::size_t>(keyAt)].first;
     line = line.substr(0, line.find('=') + 1) + std::string(value);
   } else if (sectionLine >= 0) {
     auto& after = lines[static_cast<std::size_t>(lastInSection)];
     if (after.second.empty()) after.second = eol;
-    lines.insert(lines.begin() + lastInSection + 1, {newLine, eol});
+    lines.insert(lines.begin() + lastInSection + 1, {std::move(newLine), eol});
   } else {
     if (!lines.empty() && lines.back().second.empty()) lines.back().second = eol;
     std::string header = "[";
     header.append(section).append("]");
     lines.push_back({std::move(header), eol});
-    lines.push_back({newLine, eol});
+    lines.push_back({std::move(newLine), eol});
   }
+}
+
+}  // namespace
+
+void IniFile::writeStrings(std::string_view section,
+                           std::span<const std::pair<std::string_view, std::string_view>> values) {
+  std::string bytes;
+  if (!readAll(path_, bytes)) bytes.clear();
+  auto lines = splitLines(bytes);
+  const std::string eol = bytes.find("\r\n") != std::string::npos || bytes.find('\n') == std::string::npos ? "\r\n" : "\n";
+  for (const auto& [key, value] : values) setKey(lines, eol, section, key, value);
 
   std::string out;
-  out.reserve(bytes.size() + newLine.size() + 16);
-  for (const auto& [line, terminator] : lines) out += line + terminator;
+  out.reserve(bytes.size() + 64 * values.size() + 16);
+  for (const auto& [line, terminator] : lines) out.append(line).append(terminator);
   writeWhole(path_, out);
   parse(out);
+}
+
+void IniFile::writeIntegers(std::string_view section, std::span<const std::pair<std::string_view, std::int32_t>> values) {
+  std::vector<std::string> textos;
+  textos.reserve(values.size());
+  std::vector<std::pair<std::string_view, std::string_view>> pares;
+  pares.reserve(values.size());
+  for (const auto& [key, value] : values) textos.push_back(std::to_string(value));
+  for (std::size_t i = 0; i < values.size(); ++i) pares.emplace_back(values[i].first, textos[i]);
+  writeStrings(section, pares);
 }
 
 void IniFile::setBeforeRenameHook(std::function<void(const std::string&)> hook) { beforeRenameHook() = std::move(hook); }

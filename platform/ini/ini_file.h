@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,10 @@ class IniFile {
   // the old or the new file whole. Throws std::runtime_error on failure.
   void writeString(std::string_view section, std::string_view key, std::string_view value);
   void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
+  // Several keys of one section in a single rewrite: one new file, one sync,
+  // one rename, so a crash leaves all of them old or all of them new.
+  void writeStrings(std::string_view section, std::span<const std::pair<std::string_view, std::string_view>> values);
+  void writeIntegers(std::string_view section, std::span<const std::pair<std::string_view, std::int32_t>> values);
 
   // Called after the temporary file is complete and before it is renamed;
   // tests use it to stand for a crash at that moment.

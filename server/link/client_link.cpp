@@ -487,9 +487,11 @@ ResultadoEnvio LinkClientes::conclui() {
     estado_.EvtNoBuffer = 0;
   } else {
     estado_.TotalEvtEnviados += documentos;
-    ini::IniFile ini(opcoes_.iniPath);
-    ini.writeInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO", estado_.UltimoNumSeqProcessado);
-    ini.writeInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", estado_.UltimoNumSeqProcessadoCtrl);
+    // Both positions in one rewrite of the file: one sync, and never one new beside one old.
+    const std::pair<std::string_view, std::int32_t> posicoes[] = {
+        {"ULTIMO_NUM_SEQ_PROCESSADO", estado_.UltimoNumSeqProcessado},
+        {"ULTIMO_NUM_SEQ_PROCESSADO_CTRL", estado_.UltimoNumSeqProcessadoCtrl}};
+    ini::IniFile(opcoes_.iniPath).writeIntegers(kControle, posicoes);
     modelo_.lbevtsent = std::to_string(estado_.TotalEvtEnviados);
     estatistica_.ContaEnvioBemSucedido(clientes_);
     // What was queued meanwhile stays for the next flush, as it stays in the mirror.

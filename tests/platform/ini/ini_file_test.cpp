@@ -115,6 +115,39 @@ TEST(IniFileDeathTest, CrashBeforeTheRenameLeavesTheOldFileWhole) {
   EXPECT_EQ(IniFile(path).readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO", 0), 5);
 }
 
+TEST(IniFile, SeveralKeysOfOneSectionGoInOneRewrite) {
+  TempDir dir;
+  const std::string path = dir.file("KORVATEL.INI");
+  writeFile(path, kSample);
+  int renames = 0;
+  IniFile::setBeforeRenameHook([&](const std::string&) { ++renames; });
+  IniFile ini(path);
+  const std::pair<std::string_view, std::int32_t> posicoes[] = {{"ULTIMO_NUM_SEQ_PROCESSADO", 41},
+                                                                {"ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 7}};
+  ini.writeIntegers("CONTROLE", posicoes);
+  IniFile::setBeforeRenameHook(nullptr);
+  EXPECT_EQ(renames, 1);
+  // the same bytes as the two single writes give
+  std::string expected = kSample;
+  expected.replace(expected.find("PROCESSADO=17"), 13, "PROCESSADO=41");
+  expected.replace(expected.find("PROCESSADO=99\r\n"), 15, "PROCESSADO=99\r\nULTIMO_NUM_SEQ_PROCESSADO_CTRL=7\r\n");
+  EXPECT_EQ(readFile(path), expected);
+  IniFile again(path);
+  EXPECT_EQ(again.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO", 0), 41);
+  EXPECT_EQ(again.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0), 7);
+
+  // a crash before the rename leaves both old
+  const std::pair<std::string_view, std::int32_t> outras[] = {{"ULTIMO_NUM_SEQ_PROCESSADO", 50},
+                                                              {"ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 9}};
+  EXPECT_EXIT(
+      {
+        IniFile::setBeforeRenameHook([](const std::string&) { std::_Exit(7); });
+        IniFile(path).writeIntegers("CONTROLE", outras);
+      },
+      ::testing::ExitedWithCode(7), "");
+  EXPECT_EQ(readFile(path), expected);
+}
+
 TEST(IniFile, WriteBackIntoAnUnwritableFolderThrowsAndKeepsTheFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
   TempDir dir;
