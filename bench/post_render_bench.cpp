@@ -30,6 +30,7 @@
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
 #include "platform/text/regional.h"
+#include "server/canal_eventos_link.h"
 #include "server/common/lista_veiculo.h"
 #include "server/events/event_polling.h"
 #include "server/events/location.h"
@@ -130,13 +131,7 @@ struct Estrada {
   std::unique_ptr<link::LinkClientes> link;
   std::unique_ptr<link::FilaComandos> fila;
   std::unique_ptr<common::tListaVeiculo> lista;
-  struct Canal : events::CanalEventos {
-    Estrada& e;
-    explicit Canal(Estrada& estrada) : e(estrada) {}
-    bool HaConexaoAberta() const override { return e.link->NumConexoes() > 0; }
-    void Enfileira_Post_Envio(const std::string& post) override { e.link->Enfileira_Post_Envio(post); }
-    bool tratarTelecmd() override { return e.fila->tratarTelecmd(); }
-  } canal{*this};
+  std::unique_ptr<server::CanalEventosDoLink> canal;
   std::unique_ptr<events::tLeituraEventos> leitura;
   struct Cliente {
     QTcpSocket socket;
@@ -170,9 +165,10 @@ struct Estrada {
     link = std::make_unique<link::LinkClientes>(cfg, estado, *logs, ol);
     fila = std::make_unique<link::FilaComandos>(*dbZenthora, estado, *logs, link->Clientes(),
                                                 [](const std::string&, const std::string&, std::int32_t) {});
+    canal = std::make_unique<server::CanalEventosDoLink>(*link, *fila);
     lista = std::make_unique<common::tListaVeiculo>(*dbZenthora);
     leitura = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
-        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, canal, [](int) {}});
+        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, *canal, [](int) {}});
     link->Ativa(QHostAddress::LocalHost, 0);
     for (int i = 0; i < numClientes; ++i) {
       auto c = std::make_unique<Cliente>();

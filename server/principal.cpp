@@ -6,6 +6,7 @@
 #include "platform/clock/clock.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/date_time.h"
+#include "server/canal_eventos_link.h"
 #include "server/common/lista_veiculo.h"
 #include "server/events/custom_event.h"
 #include "server/events/event_polling.h"
@@ -39,19 +40,6 @@ std::string caminho(const std::string& pasta, const std::string& arquivo) {
   if (pasta.empty() || pasta == ".") return arquivo;
   return pasta.back() == '/' ? pasta + arquivo : pasta + "/" + arquivo;
 }
-
-// The event passes reach the client link and the command queue through this.
-class CanalEventosDoLink : public events::CanalEventos {
- public:
-  CanalEventosDoLink(link::LinkClientes& link, link::FilaComandos& fila) : link_(link), fila_(fila) {}
-  bool HaConexaoAberta() const override { return link_.NumConexoes() > 0; }
-  void Enfileira_Post_Envio(const std::string& post) override { link_.Enfileira_Post_Envio(post); }
-  bool tratarTelecmd() override { return fila_.tratarTelecmd(); }
-
- private:
-  link::LinkClientes& link_;
-  link::FilaComandos& fila_;
-};
 
 }  // namespace
 
@@ -251,6 +239,7 @@ void TFPrincipal::criaLink() {
       [this](const std::string& documento, const std::string& ip, std::int32_t porta) {
         if (teleCmd_) teleCmd_->ExecutaTeleCmd(documento, ip, porta);
       });
+  fila_->LimitaComandosPorConexao(cfg_.Max_Comandos_Por_Conexao);
 }
 
 void TFPrincipal::criaProcessadores() {
@@ -372,7 +361,8 @@ void TFPrincipal::AppException(const std::string& message) {
       const ini::IniFile ini(iniPath_);
       estado_.UltimoNumSeqProcessado = ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO", 0);
       estado_.UltimoNumSeqProcessadoCtrl = ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0);
-      estado_.EvtNoBuffer = 0;
+      // The buffer keeps its documents for the next flush; they still count.
+      estado_.EvtNoBuffer = link_ ? link_->Buffer().Documentos() : 0;
       registra(true, true);
       return;
     }

@@ -29,7 +29,7 @@ CREATE TABLE tDiagnostico (
 -- ------------------------------------------------------ command queue, Posts
 
 CREATE TABLE tFilaComandoKVT (
-  NroSeq    INTEGER PRIMARY KEY AUTOINCREMENT,
+  NroSeq    INTEGER PRIMARY KEY AUTOINCREMENT,  -- never reused: a new row never equals the crash marker
   XML       TEXT,
   IP        TEXT,
   Porta     INTEGER,

@@ -62,7 +62,8 @@ KVT_SQL(sqlGeraAlertaGenerico, "exec spGeraAlertaGenerico :IdTerminal, :FusoHora
 
 tLeituraEventos::tLeituraEventos(DependenciasLeitura d)
     : d_(std::move(d)),
-      retorno_(d_.dbZenthora, d_.logs, [this](const std::string& post) { d_.canal.Enfileira_Post_Envio(post); }),
+      retorno_(d_.dbZenthora, d_.logs,
+               [this](const std::string& post) { d_.canal.Enfileira_Post_Envio(post, linhaEmCurso_); }),
       tabela_(runtime::TabelaEventos(d_.cfg.NOME_MR)),
       tabelaCtrl_(runtime::TabelaEventosCtrl(d_.cfg.NOME_MR)) {}
 
@@ -130,10 +131,16 @@ void tLeituraEventos::lePassagem(bool controle) {
     if (++n > kLinhasPorComando) {
       log(controle ? kRotinaCtrl : kRotinaEvt,
           "Processados " + std::to_string(n) + "Eventos - vamos processar 1 comando");
+      const std::int32_t antes = posicao;
       d_.canal.tratarTelecmd();
       n = 0;
+      // The command's reply may have started a flush, or one that failed
+      // rewound the position, or a log-in moved it back: the pass stops here
+      // and the rows are read again from where the position now is.
+      if (posicao != antes || !podeLer()) break;
     }
     posicao = numSeq;
+    linhaEmCurso_ = {controle, numSeq};
 
     std::int32_t codigo = 0;
     std::string textoCodigo;
@@ -147,6 +154,8 @@ void tLeituraEventos::lePassagem(bool controle) {
     const bool continua = controle ? passagemControle(numSeq, codigo, textoCodigo, terminal, post)
                                    : passagemEventos(numSeq, codigo, terminal, post);
     if (!continua) break;
+    // Unless a truncation restarted the count, the row is done.
+    if (posicao == numSeq) d_.canal.LinhaConcluida({controle, numSeq});
   }
 }
 
@@ -169,7 +178,7 @@ bool tLeituraEventos::passagemControle(std::int32_t numSeq, std::int32_t codigo,
   if (encaminhavel(codigo, terminal, post)) {
     log(kRotinaTimer, "Recebido TeleEvento [0x" + textoCodigo + "] para IdTerminal [" + std::to_string(terminal) +
                           "] NumSeqCtrl[" + std::to_string(posicao) + "] na tEvtPostCtrlxx");
-    d_.canal.Enfileira_Post_Envio(post);
+    d_.canal.Enfileira_Post_Envio(post, {true, numSeq});
     if (posicao < numSeq) return false;
   }
   return true;
@@ -178,10 +187,10 @@ bool tLeituraEventos::passagemControle(std::int32_t numSeq, std::int32_t codigo,
 bool tLeituraEventos::passagemEventos(std::int32_t numSeq, std::int32_t codigo, std::int32_t terminal,
                                       const std::string& post) {
   if (encaminhavel(codigo, terminal, post)) {
-    d_.canal.Enfileira_Post_Envio(post);
+    d_.canal.Enfileira_Post_Envio(post, {false, numSeq});
     if (u32(numSeq) > u32(d_.estado.UltimoNumSeqProcessado)) return false;
   }
-  if (codigo == kEventoParado) trataParada();
+  if (codigo == kEventoParado) trataParada(numSeq);
   return true;
 }
 
@@ -203,7 +212,16 @@ void tLeituraEventos::gravaPosicao(const char* chave, std::int32_t valor) {
   ini::IniFile(d_.iniPath).writeInteger(kSecaoControle, chave, valor);
 }
 
-void tLeituraEventos::trataParada() {
+void tLeituraEventos::trataParada(std::int32_t numSeq) {
+  // Only the answer to the pause request still outstanding means that the
+  // base has stopped writing: a pause answer read again after a rewind, or
+  // one from before a resume, must not empty the tables under new rows.
+  if (!pausaSolicitada_ || u32(numSeq) <= u32(numSeqPausa_)) {
+    log(kRotinaTimer, "Evento de PARAR PROCESSAMENTO da Quillon NumSeq[" + std::to_string(numSeq) +
+                          "] não responde a uma solicitação pendente: tabelas mantidas"_cp);
+    if (!pausaSolicitada_ && !truncamentoPendente_) EnviaPostRetomar(d_.dbZenthora, d_.cfg);
+    return;
+  }
   pausaSolicitada_ = false;
   const std::int32_t topo = ultimoNumSeq(false);
   const std::int32_t topoCtrl = ultimoNumSeq(true);
@@ -251,6 +269,8 @@ void tLeituraEventos::trunca() {
       false, true);
   d_.estado.UltimoNumSeqProcessado = 0;
   d_.estado.UltimoNumSeqProcessadoCtrl = 0;
+  d_.canal.LinhasRenumeradas(false);
+  d_.canal.LinhasRenumeradas(true);
   EnviaPostRetomar(d_.dbZenthora, d_.cfg);
   gravaPosicao(kChavePosicao, 0);
   gravaPosicao(kChavePosicaoCtrl, 0);
@@ -272,11 +292,14 @@ void tLeituraEventos::tmrMonitorAcumuloTimer() {
   // A position past the newest row: the table was emptied or renumbered. The
   // position goes to the newest row − 1, or to 0 for an empty table, so that
   // the rows still to come are all read.
-  const auto corrige = [this](bool controle) -> std::uint32_t {
+  std::int32_t topoEventos = 0;
+  const auto corrige = [this, &topoEventos](bool controle) -> std::uint32_t {
     std::int32_t& posicao = controle ? d_.estado.UltimoNumSeqProcessadoCtrl : d_.estado.UltimoNumSeqProcessado;
     const std::int32_t topo = ultimoNumSeq(controle);
+    if (!controle) topoEventos = topo;
     if (u32(topo) < u32(posicao)) {
       posicao = topo > 0 ? topo - 1 : 0;
+      d_.canal.LinhasRenumeradas(controle);
       gravaPosicao(controle ? kChavePosicaoCtrl : kChavePosicao, posicao);
       return 0;
     }
@@ -299,6 +322,7 @@ void tLeituraEventos::tmrMonitorAcumuloTimer() {
       !pausaSolicitada_ && !truncamentoPendente_ && clk::ticksBetween(tickUltimaPausa_, agora) > kIntervaloPausasMs) {
     EnviaPostParar(d_.dbZenthora, d_.cfg);
     pausaSolicitada_ = true;
+    numSeqPausa_ = topoEventos;
     tickUltimaPausa_ = agora;
     log(kRotinaMonitor,
         "Eventos processados = " + std::to_string(d_.estado.UltimoNumSeqProcessado) + " > " +

@@ -40,15 +40,28 @@
 
 namespace kvt::events {
 
+// A row of one of the two event tables.
+struct LinhaEvento {
+  bool controle = false;  // the control event table, else the event table
+  std::int32_t numSeq = 0;
+};
+
 // What the event passes need of the client link.
 class CanalEventos {
  public:
   virtual ~CanalEventos() = default;
   // At least one client connection is open.
   virtual bool HaConexaoAberta() const = 0;
-  // Renders the Post, wraps it and appends it to the outbound buffer (a flush
-  // may start, and may even end, inside the call).
-  virtual void Enfileira_Post_Envio(const std::string& post) = 0;
+  // Renders the Post of this row, wraps it and appends it to the outbound
+  // buffer (a flush may start, and may even end, inside the call). The row is
+  // committed once a flush delivered the document.
+  virtual void Enfileira_Post_Envio(const std::string& post, LinhaEvento linha) = 0;
+  // A pass finished this row, and every document it gave is queued: the row
+  // is committed with the documents queued before it (at once when none wait).
+  virtual void LinhaConcluida(LinhaEvento linha) = 0;
+  // The rows of a table were truncated or renumbered; rows remembered from
+  // before name nothing any more.
+  virtual void LinhasRenumeradas(bool controle) = 0;
   // Processes at most one queued telecommand; true when one was taken.
   virtual bool tratarTelecmd() = 0;
 };
@@ -95,6 +108,9 @@ class tLeituraEventos {
   tRetornoTelecomando& retorno() { return retorno_; }
 
   int VezProcessamento() const { return vezProcessamento_; }
+  // The newest row of the event table when the outstanding pause request was
+  // sent; only a pause answer written after it answers that request.
+  std::int32_t NumSeqPausa() const { return numSeqPausa_; }
   bool PausaSolicitada() const { return pausaSolicitada_; }
   bool TruncamentoPendente() const { return truncamentoPendente_; }
   std::uint32_t TickUltimoAlarme() const { return tickUltimoAlarme_; }
@@ -109,7 +125,7 @@ class tLeituraEventos {
                         std::int32_t terminal, const std::string& post);
   bool passagemEventos(std::int32_t numSeq, std::int32_t codigo, std::int32_t terminal, const std::string& post);
   bool encaminhavel(std::int32_t codigo, std::int32_t terminal, const std::string& post);
-  void trataParada();
+  void trataParada(std::int32_t numSeq);
   void resolveTruncamentoPendente();
   void trunca();
   void recusaTruncamento(std::int32_t topo);
@@ -123,6 +139,8 @@ class tLeituraEventos {
   std::string tabela_, tabelaCtrl_;
   int vezProcessamento_ = 0;
   bool pausaSolicitada_ = false;
+  std::int32_t numSeqPausa_ = 0;
+  LinhaEvento linhaEmCurso_;  // the row being handed on, for the status feedback's documents
   std::uint32_t tickUltimoAlarme_ = 0;
   std::uint32_t tickUltimaPausa_ = 0;
   std::uint32_t numEvtAguardando_ = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <limits>
 
 #include "platform/clock/clock.h"
 #include "platform/ini/ini_file.h"
@@ -64,7 +65,7 @@ LinkClientes::LinkClientes(runtime::tConfiguracao& cfg, runtime::EstadoServidor&
       opcoes_(std::move(opcoes)),
       buffer_(opcoes_.pastaBuffer, logs),
       estatistica_(cfg, logs, modelo_) {
-  tmrBuffer_.setInterval(std::max(0, cfg_.TIMER_BUFFER) * 1000);
+  tmrBuffer_.setSingleShot(true);
   tmrTentativa_.setSingleShot(true);
   tmrEsperaXML_.setSingleShot(true);
   connect(&servidor_, &QTcpServer::newConnection, this, [this] { novasConexoes(); });
@@ -317,47 +318,107 @@ void LinkClientes::EscreveEmTodasConexoes(const std::string& documento) {
 
 void LinkClientes::mostraTamBuf() { modelo_.lbTamBuf = std::to_string(buffer_.TamBufferEnvio()); }
 
-void LinkClientes::HabilitaTmrBuffer() {
-  tmrBuffer_.setInterval(std::max(0, cfg_.TIMER_BUFFER) * 1000);
-  tmrBuffer_.start();
-}
+void LinkClientes::HabilitaTmrBuffer() { armaTmrBuffer(); }
 
-void LinkClientes::Enfileira_XML_Envio(const std::string& corpo) { enfileira(EnvelopaTeleEvento(corpo)); }
-
-void LinkClientes::Enfileira_Post_Envio(const std::string& post) {
-  if (!opcoes_.post2xml) throw std::logic_error("Enfileira_Post_Envio: no event renderer");
-  enfileira(EnvelopaTeleEvento(opcoes_.post2xml(post)));
-}
-
-void LinkClientes::enfileira(const std::string& documento) {
-  if (conexoes_.empty()) return;
-  ++estado_.EvtNoBuffer;
+void LinkClientes::LeBufferEnvio() {
+  buffer_.LeBufferEnvio();
+  estado_.EvtNoBuffer = buffer_.Documentos();
   mostraTamBuf();
-  tmrBuffer_.start();
+  armaTmrBuffer();
+}
+
+std::int64_t LinkClientes::EsperaMaxBufferMs() const {
+  if (cfg_.Espera_Max_Buffer > 0) return static_cast<std::int64_t>(cfg_.Espera_Max_Buffer) * 1000;
+  const std::int64_t timer = cfg_.TIMER_BUFFER > 0 ? cfg_.TIMER_BUFFER : 5;
+  return std::min<std::int64_t>(3 * timer * 1000, std::numeric_limits<int>::max());
+}
+
+void LinkClientes::armaTmrBuffer() {
+  if (envio_.ativo) return;
+  if (!buffer_.TemPendencias()) {
+    tmrBuffer_.stop();
+    return;
+  }
+  // TIMER_BUFFER after the latest document, but no later than the longest
+  // wait of the oldest one. Without TIMER_BUFFER only the longest wait holds.
+  const std::int64_t maximo = EsperaMaxBufferMs();
+  std::int64_t ms = runtime::IntervaloTimerMs(cfg_.TIMER_BUFFER, 1000);
+  if (ms <= 0 || ms > maximo) ms = maximo;
+  if (const auto antigo = buffer_.TickDocumentoMaisAntigo())
+    ms = std::min(ms, maximo - static_cast<std::int64_t>(decorrido(*antigo)));
+  if (ms <= 0) ms = 1;  // already due: once, on the next pass of the loop
+  tickTmrBuffer_ = clk::tickCount();
+  runtime::ArmaTimer(tmrBuffer_, ms);
+}
+
+void LinkClientes::Enfileira_XML_Envio(const std::string& corpo) { enfileira(EnvelopaTeleEvento(corpo), {}); }
+
+void LinkClientes::Enfileira_Post_Envio(const std::string& post, OrigemDocumento origem) {
+  if (!opcoes_.post2xml) throw std::logic_error("Enfileira_Post_Envio: no event renderer");
+  enfileira(EnvelopaTeleEvento(opcoes_.post2xml(post)), origem);
+}
+
+void LinkClientes::MarcaLinhaConcluida(OrigemDocumento linha) {
+  buffer_.MarcaLinhaConcluida(linha);
+  if (!tmrBuffer_.isActive()) armaTmrBuffer();
+}
+
+void LinkClientes::EsqueceLinhas(OrigemDocumento::Tabela tabela) { buffer_.EsqueceLinhas(tabela); }
+
+void LinkClientes::enfileira(const std::string& documento, OrigemDocumento origem) {
+  if (conexoes_.empty()) return;
+  mostraTamBuf();
   const std::size_t limiteCalculado =
       static_cast<std::size_t>(std::max<std::int32_t>(0, estatistica_.LimBufCalculado()));
   const std::size_t limite = std::min(limiteCalculado, BufferEnvio::kCapacidade);
   if (!envio_.ativo && buffer_.Conteudo().size() + documento.size() > limite) {
+    // The flush carries what is queued now; this document waits for the next
+    // one, and its row is committed only when that one delivers it.
     if (Esvazia_Buffer_Envio() == ResultadoEnvio::Falhou) return;  // the document goes with the buffer
   }
-  buffer_.Incrementa_Buffer_Char_Envio(documento);
+  buffer_.Incrementa_Buffer_Char_Envio(documento, origem);
+  estado_.EvtNoBuffer = buffer_.Documentos();
   mostraTamBuf();
+  armaTmrBuffer();
 }
 
 void LinkClientes::tmrBufferTimer() {
   if (!envio_.ativo) Esvazia_Buffer_Envio();
 }
 
+void LinkClientes::gravaPosicoes(const PosicoesEntregues& p) {
+  // Never past what the passes hold now: a log-in or a truncation may have
+  // moved them back since these rows were queued.
+  // Both positions in one rewrite of the file: one sync, and never one new beside one old.
+  std::vector<std::pair<std::string_view, std::int32_t>> posicoes;
+  if (p.eventos) posicoes.emplace_back("ULTIMO_NUM_SEQ_PROCESSADO", std::min(*p.eventos, estado_.UltimoNumSeqProcessado));
+  if (p.controle)
+    posicoes.emplace_back("ULTIMO_NUM_SEQ_PROCESSADO_CTRL", std::min(*p.controle, estado_.UltimoNumSeqProcessadoCtrl));
+  if (posicoes.empty()) return;
+  ini::IniFile(opcoes_.iniPath).writeIntegers(kControle, posicoes);
+}
+
+void LinkClientes::comprometeLinhasSemDocumento() {
+  // Only rows without documents are left: nothing of theirs waits.
+  gravaPosicoes(buffer_.PosicoesAte(0));
+  buffer_.Esvazia();
+  estado_.EvtNoBuffer = 0;
+}
+
 ResultadoEnvio LinkClientes::Esvazia_Buffer_Envio() {
   if (envio_.ativo) return ResultadoEnvio::EmAndamento;
   buffer_.LimpaBufferEnvio();
-  if (buffer_.TamBufferEnvio() <= 0) return ResultadoEnvio::Entregue;
+  if (buffer_.TamBufferEnvio() <= 0) {
+    comprometeLinhasSemDocumento();
+    return ResultadoEnvio::Entregue;
+  }
+  tmrBuffer_.stop();
 
   estado_.EnviandoBuffer = true;
   envio_ = Envio{};
   envio_.ativo = true;
   envio_.tamanho = buffer_.Conteudo().size();
-  envio_.documentos = estado_.EvtNoBuffer;
+  envio_.documentos = buffer_.DocumentosAte(envio_.tamanho);
   envio_.posicoes = conexoes_.size();
   mostraTamBuf();
   logs_.log(kRotinaEsvazia,
@@ -480,28 +541,24 @@ ResultadoEnvio LinkClientes::conclui() {
   if (!entregue) {
     releEnviosDoIni();
     // Documents queued while it ran went to the disk mirror too; they are
-    // discarded with the rest, so the mirror goes as well.
+    // discarded with the rest (their rows are read again), so the mirror goes as well.
     const bool haviaMais = buffer_.Conteudo().size() > tamanho;
     buffer_.Esvazia();
     if (haviaMais) buffer_.LimpaBufferEnvio();
-    estado_.EvtNoBuffer = 0;
   } else {
     estado_.TotalEvtEnviados += documentos;
-    // Both positions in one rewrite of the file: one sync, and never one new beside one old.
-    const std::pair<std::string_view, std::int32_t> posicoes[] = {
-        {"ULTIMO_NUM_SEQ_PROCESSADO", estado_.UltimoNumSeqProcessado},
-        {"ULTIMO_NUM_SEQ_PROCESSADO_CTRL", estado_.UltimoNumSeqProcessadoCtrl}};
-    ini::IniFile(opcoes_.iniPath).writeIntegers(kControle, posicoes);
+    // Exactly the rows this flush carried; what was queued meanwhile keeps
+    // its rows uncommitted until a later flush delivers it.
+    gravaPosicoes(buffer_.PosicoesAte(tamanho));
     modelo_.lbevtsent = std::to_string(estado_.TotalEvtEnviados);
     estatistica_.ContaEnvioBemSucedido(clientes_);
-    // What was queued meanwhile stays for the next flush, as it stays in the mirror.
     buffer_.DescartaInicio(tamanho);
-    estado_.EvtNoBuffer = std::max(0, estado_.EvtNoBuffer - documentos);
   }
+  estado_.EvtNoBuffer = buffer_.Documentos();
   estado_.EnviandoBuffer = false;
   mostraTamBuf();
   AtualizaArvoreClientes();
-  if (buffer_.TamBufferEnvio() > 0) tmrBuffer_.start();
+  armaTmrBuffer();
   emit envioTerminado(entregue);
   return entregue ? ResultadoEnvio::Entregue : ResultadoEnvio::Falhou;
 }
@@ -513,8 +570,9 @@ void LinkClientes::abandonaPorListaAlterada(std::size_t posicao) {
   envio_ = Envio{};
   estado_.EnviandoBuffer = false;
   releEnviosDoIni();
-  estado_.EvtNoBuffer = 0;
+  estado_.EvtNoBuffer = buffer_.Documentos();
   mostraTamBuf();
+  armaTmrBuffer();
   emit envioTerminado(false);
   throw ListaClientesAlterada(posicao);
 }

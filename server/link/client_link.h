@@ -36,6 +36,7 @@
 #include "server/link/outbound_buffer.h"
 #include "server/runtime/configuracao.h"
 #include "server/runtime/estado_servidor.h"
+#include "server/runtime/intervalo_timer.h"
 #include "server/runtime/log_files.h"
 #include "server/telecmd/canal_clientes.h"
 
@@ -88,9 +89,16 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   bool Escutando() const { return servidor_.isListening(); }
   quint16 PortaEscuta() const { return servidor_.serverPort(); }
 
-  // tmrBuffer: interval TIMER_BUFFER seconds, restarted by every queued document.
+  // tmrBuffer: TIMER_BUFFER seconds after the latest queued document, but
+  // never later than Espera_Max_Buffer after the oldest one still waiting, so
+  // a steady flow of documents cannot hold the buffer back without bound.
+  // Single-shot, armed by what is queued; it does not run while nothing waits.
   void HabilitaTmrBuffer();
   const QTimer& TmrBuffer() const { return tmrBuffer_; }
+  // The tick at which tmrBuffer fires (meaningful while it is active).
+  std::uint32_t TmrBufferVence() const { return tickTmrBuffer_ + static_cast<std::uint32_t>(tmrBuffer_.interval()); }
+  // The longest a document waits in the buffer, in milliseconds.
+  std::int64_t EsperaMaxBufferMs() const;
 
   // Timer handlers.
   void tmrBufferTimer();          // timed flush, when none is running
@@ -99,11 +107,17 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
 
   // Queue a reply body / an event record for every authorised client.
   void Enfileira_XML_Envio(const std::string& corpo) override;
-  void Enfileira_Post_Envio(const std::string& post);
+  // origem: the event-table row of the record, so that a flush commits
+  // exactly the rows whose documents it delivered.
+  void Enfileira_Post_Envio(const std::string& post, OrigemDocumento origem = {});
+  // An event pass finished a row; its documents (if any) are queued.
+  void MarcaLinhaConcluida(OrigemDocumento linha);
+  // A table was truncated or renumbered: forget what the buffer knew of its rows.
+  void EsqueceLinhas(OrigemDocumento::Tabela tabela);
   ResultadoEnvio Esvazia_Buffer_Envio();
   bool EnvioEmAndamento() const { return envio_.ativo; }
   // Start-up: restores the buffer from its disk mirror.
-  void LeBufferEnvio() { buffer_.LeBufferEnvio(); mostraTamBuf(); }
+  void LeBufferEnvio();
 
   void AtualizaArvoreClientes();
 
@@ -141,7 +155,10 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   void fechaConexao(const ConexaoPtr& c);
   void escreveDireto(Conexao& c, const std::string& bytes);
 
-  void enfileira(const std::string& documento);
+  void enfileira(const std::string& documento, OrigemDocumento origem);
+  void armaTmrBuffer();
+  void comprometeLinhasSemDocumento();
+  void gravaPosicoes(const PosicoesEntregues& p);
   ResultadoEnvio prossegue();
   ResultadoEnvio conclui();
   [[noreturn]] void abandonaPorListaAlterada(std::size_t posicao);
@@ -167,6 +184,7 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   BufferEnvio buffer_;
   EstatisticaCanal estatistica_;
   std::int64_t bytesEnviados_ = 0;
+  std::uint32_t tickTmrBuffer_ = 0;
 
   // The running flush.
   struct Envio {

@@ -1,5 +1,7 @@
 #include "server/link/command_queue.h"
 
+#include <vector>
+
 #include "platform/text/integer_text.h"
 #include "platform/xml/xml_document.h"
 
@@ -60,10 +62,31 @@ FilaComandos::FilaComandos(db::Connection& dbZenthora, runtime::EstadoServidor& 
                            const TabelaClientes& clientes, ExecutaTeleCmd executaTeleCmd)
     : db_(dbZenthora), estado_(estado), logs_(logs), clientes_(clientes), executa_(std::move(executaTeleCmd)) {}
 
+std::int32_t FilaComandos::Aguardando(const std::string& ip, std::int32_t porta) const {
+  const auto it = aguardando_.find({ip, porta});
+  return it == aguardando_.end() ? 0 : it->second;
+}
+
 void FilaComandos::InsereComandoBanco(const std::string& documento, const std::string& ip, std::int32_t porta) {
+  std::int32_t& aguardando = aguardando_[{ip, porta}];
+  if (maximoPorConexao_ > 0 && aguardando >= maximoPorConexao_) {
+    logs_.log("TFPrincipal.InsereComandoBanco",
+              "Comando do Cliente [" + ip + ":" + std::to_string(porta) + "] descartado: " +
+                  std::to_string(aguardando) + " comandos aguardando na fila (limite " +
+                  std::to_string(maximoPorConexao_) + ")\r\n" + documento,
+              true, false);
+    return;
+  }
   db::Statement st(db_, sqlInsereComandoBanco(estado_.NumModCom));
   st.bindMemo("XML", documento).bindText("IP", ip).bindInt("Porta", porta);
   st.execute();
+  ++aguardando;
+}
+
+void FilaComandos::saiDaFila(const Comando& c) {
+  const auto it = aguardando_.find({c.IP, c.Porta});
+  if (it == aguardando_.end()) return;
+  if (--it->second <= 0) aguardando_.erase(it);
 }
 
 bool FilaComandos::tratarTelecmd() {
@@ -77,14 +100,22 @@ bool FilaComandos::tratarTelecmd() {
 
 std::optional<FilaComandos::Comando> FilaComandos::RetiraComandoBanco() {
   static constexpr const char* rotina = "TFPrincipal.RetiraComandoBanco";
-  db::Statement st(db_, sqlRetiraComandoBanco(estado_.NumModCom));
-  st.open();
-  for (; !st.eof(); st.next()) {
-    Comando c;
-    c.NroSeq = st.field("NroSeq").asInt();
-    c.XML = st.field("XML").asString();
-    c.IP = st.field("IP").asString();
-    c.Porta = st.field("Porta").asInt();
+  // The rows are read first and the statement closed, so that rows can be
+  // deleted while they are looked at.
+  std::vector<Comando> linhas;
+  {
+    db::Statement st(db_, sqlRetiraComandoBanco(estado_.NumModCom));
+    st.open();
+    for (; !st.eof(); st.next()) {
+      Comando c;
+      c.NroSeq = st.field("NroSeq").asInt();
+      c.XML = st.field("XML").asString();
+      c.IP = st.field("IP").asString();
+      c.Porta = st.field("Porta").asInt();
+      linhas.push_back(std::move(c));
+    }
+  }
+  for (Comando& c : linhas) {
     const bool login = EhDocumentoLogin(c.XML);
     const int pos = clientes_.LocalizaCliente(c.IP, c.Porta);
     const std::string comunica = pos > 0 ? clientes_[pos].Comunica : "Nao";
@@ -97,7 +128,16 @@ std::optional<FilaComandos::Comando> FilaComandos::RetiraComandoBanco() {
         UpdateNroSeqComando(c.NroSeq);
       }
       emProcessamento_ = c.NroSeq;
-      return c;
+      saiDaFila(c);
+      return std::move(c);
+    }
+    if (pos < 0) {
+      // Its sender has gone: nobody can log in for it any more, and the row
+      // would be read again on every pass.
+      logs_.log(rotina, "comando nroseq= " + std::to_string(c.NroSeq) + " removido: o Cliente [" + c.IP + ":" +
+                            std::to_string(c.Porta) + "] desconectou sem que ele fosse tratado");
+      RemoveComandoBanco(c.NroSeq);
+      saiDaFila(c);
     }
   }
   return std::nullopt;

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/db/db.h"
 #include "server/link/client_table.h"
@@ -42,6 +44,12 @@ class FilaComandos {
   FilaComandos(db::Connection& dbZenthora, runtime::EstadoServidor& estado, runtime::LogFiles& logs,
                const TabelaClientes& clientes, ExecutaTeleCmd executaTeleCmd);
 
+  // The documents one connection may have waiting in the queue (0: no cap);
+  // more are discarded with a log entry, so that one client cannot hold back
+  // every other client's commands.
+  void LimitaComandosPorConexao(std::int32_t maximo) { maximoPorConexao_ = maximo; }
+  std::int32_t Aguardando(const std::string& ip, std::int32_t porta) const;
+
   void InsereComandoBanco(const std::string& documento, const std::string& ip, std::int32_t porta);
   // Processes at most one queued document; true when one was taken.
   bool tratarTelecmd();
@@ -59,7 +67,11 @@ class FilaComandos {
   runtime::LogFiles& logs_;
   const TabelaClientes& clientes_;
   ExecutaTeleCmd executa_;
+  void saiDaFila(const Comando& c);
+
   std::optional<std::int32_t> emProcessamento_;
+  std::int32_t maximoPorConexao_ = 0;
+  std::map<std::pair<std::string, std::int32_t>, std::int32_t> aguardando_;  // queued by this run, per connection
 };
 
 }  // namespace kvt::link

@@ -1,5 +1,8 @@
 #include "server/runtime/configuracao.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/text/ascii_case.h"
 
 namespace kvt::runtime {
@@ -58,6 +61,8 @@ void LeChavesKorvatel(const ini::IniFile& ini, tConfiguracao& cfg) {
   cfg.Tam_Max_XML_Recebido = ini.readInteger(kKorvatel, "Tam_Max_XML_Recebido", 1048576);
   cfg.Eventos_Por_Leitura = ini.readInteger(kKorvatel, "Eventos_Por_Leitura", 100);
   cfg.Comandos_Por_Ciclo = ini.readInteger(kKorvatel, "Comandos_Por_Ciclo", 1);
+  cfg.Espera_Max_Buffer = ini.readInteger(kKorvatel, "Espera_Max_Buffer", 0);
+  cfg.Max_Comandos_Por_Conexao = ini.readInteger(kKorvatel, "Max_Comandos_Por_Conexao", 1000);
   cfg.SolicitaLogin = text::upperAscii(cfg.SOLICITA_LOGIN) == "SIM";
 }
 
@@ -66,7 +71,9 @@ void LeChavesControle(const ini::IniFile& ini, tConfiguracao& cfg) {
   cfg.ULTIMO_NUM_SEQ_PROCESSADO = NumSeqLido(ini.readInteger(kControle, "ULTIMO_NUM_SEQ_PROCESSADO", 0));
   cfg.MAX_EVT_PROCESSADOS = ini.readInteger(kControle, "MAX_EVT_PROCESSADOS", 10000);
   cfg.MAX_EVT_ACUMULADOS = ini.readInteger(kControle, "MAX_EVT_ACUMULADOS", 500);
-  cfg.TIMEOUT = ini.readInteger(kControle, "TIMEOUT", 60) * 1000;
+  // seconds held in milliseconds, computed in 64 bits and kept within 32
+  const std::int64_t timeout = static_cast<std::int64_t>(ini.readInteger(kControle, "TIMEOUT", 60)) * 1000;
+  cfg.TIMEOUT = static_cast<std::int32_t>(std::clamp<std::int64_t>(timeout, INT32_MIN, INT32_MAX));
   cfg.TIMEOUT_DESABILITAR_GPRS_TELECMD = ini.readInteger(kControle, "TIMEOUT_DESABILITAR_GPRS_TELECMD", 10);
 }
 

@@ -39,6 +39,11 @@ struct tConfiguracao {
   std::int32_t Tam_Max_XML_Recebido = 1048576;
   std::int32_t Eventos_Por_Leitura = 100;
   std::int32_t Comandos_Por_Ciclo = 1;
+  // The longest a document waits in the outbound buffer, in seconds (0: three
+  // times TIMER_BUFFER), and the documents one connection may have waiting in
+  // the command queue (0: no cap).
+  std::int32_t Espera_Max_Buffer = 0;
+  std::int32_t Max_Comandos_Por_Conexao = 1000;
 
   // section CONTROLE
   std::int32_t ULTIMO_NUM_SEQ_PROCESSADO_CTRL = 0;

@@ -19,6 +19,7 @@
 #include "platform/ini/ini_file.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/regional.h"
+#include "server/canal_eventos_link.h"
 #include "server/common/lista_veiculo.h"
 #include "server/events/event_polling.h"
 #include "server/events/post_format.h"
@@ -95,13 +96,7 @@ struct Pipeline : ::testing::Test {
   std::unique_ptr<common::tListaVeiculo> lista;
 
   // The seam of the passes, implemented by the link and the queue.
-  struct CanalLink : events::CanalEventos {
-    Pipeline& p;
-    explicit CanalLink(Pipeline& pipeline) : p(pipeline) {}
-    bool HaConexaoAberta() const override { return p.link->NumConexoes() > 0; }
-    void Enfileira_Post_Envio(const std::string& post) override { p.link->Enfileira_Post_Envio(post); }
-    bool tratarTelecmd() override { return p.fila->tratarTelecmd(); }
-  } canal{*this};
+  std::unique_ptr<server::CanalEventosDoLink> canal;
   std::unique_ptr<events::tLeituraEventos> leitura;
 
   void SetUp() override {
@@ -162,9 +157,10 @@ struct Pipeline : ::testing::Test {
     fila = std::make_unique<link::FilaComandos>(
         *dbZenthora, estado, *logs, link->Clientes(),
         [this](const std::string& d, const std::string& ip, std::int32_t porta) { teleCmd->ExecutaTeleCmd(d, ip, porta); });
+    canal = std::make_unique<server::CanalEventosDoLink>(*link, *fila);
     lista = std::make_unique<common::tListaVeiculo>(*dbZenthora);
     leitura = std::make_unique<events::tLeituraEventos>(events::DependenciasLeitura{
-        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, canal, [this](int c) { saida = c; }});
+        cfg, estado, *logs, sinal, files.ini, *dbBase, *dbZenthora, *lista, *canal, [this](int c) { saida = c; }});
     ASSERT_TRUE(link->Ativa(QHostAddress::LocalHost, 0));
   }
 
@@ -355,13 +351,15 @@ TEST_F(Pipeline, D2WithUnreadRowsDoesNotTruncateAndStillSendsD1) {
   auto cliente = conecta();
   login(*cliente);
   posta("tEvtPost02", "#5,2,20#21,4,1A2B");
+  cfg.MAX_EVT_PROCESSADOS = -1;
+  leitura->tmrMonitorAcumuloTimer();  // the pause request
   posta("tEvtPost02", "#5,2,D2#2,8,ModCom02#3,7,Quillon");
   leitura->ProcessFromDatabase();             // control pass: nothing
   posta("tEvtPostCtrl02", "#5,2,20#21,4,1A2B");  // arrives before the event pass
   leitura->ProcessFromDatabase();
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 2);
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPostCtrl02"), 1);
-  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D1"});
+  EXPECT_EQ(comandosPost(), (std::vector<std::string>{"D0", "D1"}));
   EXPECT_NE(log().find("Limpeza do tEvtPost02 e tEvtPostCtrl02 não realizada "_cp), std::string::npos);
   EXPECT_NE(log().find("[ERRO]"), std::string::npos);
   EXPECT_EQ(estado.UltimoNumSeqProcessado, 2);

@@ -34,14 +34,19 @@ namespace {
 struct CanalGravador : events::CanalEventos {
   bool conectado = true;
   std::vector<std::string> posts;
+  std::vector<events::LinhaEvento> linhasPosts, linhasConcluidas;
+  int renumeracoes = 0;
   int chamadasComando = 0;
   int comandosNaFila = 0;
   std::function<void(const std::string&)> aoEnfileirar;
   bool HaConexaoAberta() const override { return conectado; }
-  void Enfileira_Post_Envio(const std::string& post) override {
+  void Enfileira_Post_Envio(const std::string& post, events::LinhaEvento linha) override {
     posts.push_back(post);
+    linhasPosts.push_back(linha);
     if (aoEnfileirar) aoEnfileirar(post);
   }
+  void LinhaConcluida(events::LinhaEvento linha) override { linhasConcluidas.push_back(linha); }
+  void LinhasRenumeradas(bool) override { ++renumeracoes; }
   bool tratarTelecmd() override {
     ++chamadasComando;
     if (comandosNaFila == 0) return false;
@@ -93,6 +98,15 @@ struct PollingFixture : ::testing::Test {
   std::vector<std::string> comandosPost() { return test::codigosComandoPost(*dbZenthora); }
   std::int32_t ini(const char* chave) { return ini::IniFile(files.ini).readInteger("CONTROLE", chave, -99); }
   std::string log() { return test::readFile(dir.file("KORVATEL01.log")); }
+  // The monitor asks the base to pause (D0), as it does once the event table
+  // has grown; a pause answer posted after this answers the request.
+  void pedePausa(events::tLeituraEventos& l) {
+    const auto limite = cfg.MAX_EVT_PROCESSADOS;
+    cfg.MAX_EVT_PROCESSADOS = -1;
+    l.tmrMonitorAcumuloTimer();
+    cfg.MAX_EVT_PROCESSADOS = limite;
+    ASSERT_TRUE(l.PausaSolicitada());
+  }
   // A tick of each kind, in the order the timer takes them.
   void ciclo() {
     for (int i = 0; i < 3; ++i) leitura->ProcessFromDatabase();
@@ -438,12 +452,14 @@ TEST_F(PollingFixture, D2WithUnreadRowsKeepsTheTablesAndResumes) {
   cfg.NOME_MR = "ModCom02";
   auto& l = cria();
   posta("tEvtPost02", evento("20"));
+  pedePausa(l);
+  historico.clear();
   posta("tEvtPost02", evento("D2"));
   posta("tEvtPost02", evento("20"));
   cfg.Eventos_Por_Leitura = 2;  // the last row stays unread
   l.processEvt();
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 3);
-  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D1"});
+  EXPECT_EQ(comandosPost(), (std::vector<std::string>{"D0", "D1"}));
   const std::string texto = log();
   EXPECT_NE(texto.find("[INFO]"), std::string::npos);
   EXPECT_NE(texto.find("][TFPrincipal.ProcessFromDatabase] Limpeza do tEvtPost02 e tEvtPostCtrl02 não realizada \r\n"_cp),
@@ -460,6 +476,7 @@ TEST_F(PollingFixture, TruncationWaitsUntilTheEventsReadAreDelivered) {
   auto& l = cria();
   posta("tEvtPostCtrl02", evento("20"));
   posta("tEvtPost02", evento("20"));
+  pedePausa(l);
   posta("tEvtPost02", evento("D2"));
   l.processEvtCtrl();
   canal.aoEnfileirar = [&](const std::string&) { ++estado.EvtNoBuffer; };
@@ -467,7 +484,7 @@ TEST_F(PollingFixture, TruncationWaitsUntilTheEventsReadAreDelivered) {
   // read but still in the outbound buffer: not yet
   EXPECT_TRUE(l.TruncamentoPendente());
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 2);
-  EXPECT_TRUE(comandosPost().empty());
+  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D0"});
   EXPECT_EQ(l.VezProcessamento(), 0);
   l.ProcessFromDatabase();  // the flush has not run yet
   EXPECT_TRUE(l.TruncamentoPendente());
@@ -479,7 +496,7 @@ TEST_F(PollingFixture, TruncationWaitsUntilTheEventsReadAreDelivered) {
   EXPECT_FALSE(l.TruncamentoPendente());
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 0);
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPostCtrl02"), 0);
-  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D1"});
+  EXPECT_EQ(comandosPost(), (std::vector<std::string>{"D0", "D1"}));
   EXPECT_EQ(estado.UltimoNumSeqProcessado, 0);
   EXPECT_EQ(estado.UltimoNumSeqProcessadoCtrl, 0);
   EXPECT_EQ(ini("ULTIMO_NUM_SEQ_PROCESSADO"), 0);
@@ -492,6 +509,7 @@ TEST_F(PollingFixture, TruncationWaitsUntilTheEventsReadAreDelivered) {
 TEST_F(PollingFixture, AFailedDeliveryCancelsTheWaitingTruncation) {
   auto& l = cria();
   posta("tEvtPost02", evento("20"));
+  pedePausa(l);
   posta("tEvtPost02", evento("D2"));
   canal.aoEnfileirar = [&](const std::string&) { ++estado.EvtNoBuffer; };
   l.processEvt();
@@ -502,13 +520,14 @@ TEST_F(PollingFixture, AFailedDeliveryCancelsTheWaitingTruncation) {
   l.ProcessFromDatabase();
   EXPECT_FALSE(l.TruncamentoPendente());
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 2);
-  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D1"});
+  EXPECT_EQ(comandosPost(), (std::vector<std::string>{"D0", "D1"}));
   EXPECT_NE(log().find("Ainda existem [2]"), std::string::npos);
 }
 
 TEST_F(PollingFixture, AWaitingTruncationGivesUpAfterFiveMinutes) {
   auto& l = cria();
   posta("tEvtPost02", evento("20"));
+  pedePausa(l);
   posta("tEvtPost02", evento("D2"));
   canal.aoEnfileirar = [&](const std::string&) { ++estado.EvtNoBuffer; };
   l.processEvt();
@@ -518,13 +537,13 @@ TEST_F(PollingFixture, AWaitingTruncationGivesUpAfterFiveMinutes) {
   // no new pause request meanwhile
   estado.UltimoNumSeqProcessado = 20000;
   l.tmrMonitorAcumuloTimer();
-  EXPECT_TRUE(comandosPost().empty());
+  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D0"});
   estado.UltimoNumSeqProcessado = 2;
   relogio.advance(1);
   l.ProcessFromDatabase();
   EXPECT_FALSE(l.TruncamentoPendente());
   EXPECT_EQ(conta(*dbBase, "select count(*) from tEvtPost02"), 2);
-  EXPECT_EQ(comandosPost(), std::vector<std::string>{"D1"});
+  EXPECT_EQ(comandosPost(), (std::vector<std::string>{"D0", "D1"}));
   EXPECT_NE(log().find("Truncamento cancelado: o buffer de envio não foi entregue em 300 segundos"_cp),
             std::string::npos);
 }

@@ -128,7 +128,7 @@ TEST_F(FilaTest, ALogInIsTakenFromAClientNotYetLoggedInAndItsOtherDocumentsWait)
   fila->InsereComandoBanco(pedido(20), "127.0.0.1", 5000);
   fila->InsereComandoBanco(" <telecomando> <codmsg>  -27 </codmsg> </telecomando>", "127.0.0.1", 5000);
   fila->InsereComandoBanco(pedido(21), "127.0.0.1", 5001);
-  fila->InsereComandoBanco(pedido(22), "127.0.0.1", 5999);  // its sender is gone: it waits for ever
+  fila->InsereComandoBanco(pedido(22), "127.0.0.1", 5999);  // its sender is gone: removed, not run
   estado.NumModCom = 3;
   fila->InsereComandoBanco(pedido(23), "127.0.0.1", 5001);  // another module's row
   estado.NumModCom = 2;
@@ -147,7 +147,10 @@ TEST_F(FilaTest, ALogInIsTakenFromAClientNotYetLoggedInAndItsOtherDocumentsWait)
       {pedido(21), "127.0.0.1", 5001},
   };
   EXPECT_EQ(executados, esperados);
-  EXPECT_EQ(fila_().size(), 2u);  // the orphan and the other module's row
+  EXPECT_EQ(fila_().size(), 1u);  // the other module's row
+  EXPECT_NE(logTexto().find("[TFPrincipal.RetiraComandoBanco] comando nroseq= 4 removido: o Cliente [127.0.0.1:5999] "
+                            "desconectou sem que ele fosse tratado"),
+            std::string::npos);
   EXPECT_FALSE(fila->EmProcessamento().has_value());
   EXPECT_NE(logTexto().find("[TFPrincipal.RetiraComandoBanco] vai tratar comando nroseq= 2"), std::string::npos);
   EXPECT_NE(logTexto().find("[TFPrincipal.UpdateNroSeqComando] update comando nroseq= 2"), std::string::npos);
@@ -199,6 +202,46 @@ TEST_F(FilaTest, RestartWithTheMarkerOnTheFirstRowRemovesItAndProcessesItOnce) {
   EXPECT_TRUE(fila->tratarTelecmd());
   EXPECT_FALSE(fila->tratarTelecmd());
   EXPECT_EQ(executados.size(), 2u);
+}
+
+// Once the queue has been emptied, a new row must not take the number of the
+// row last processed: that number is the crash marker.
+TEST_F(FilaTest, QueueNumbersOnlyGrowSoANewRowIsNeverTakenForOneThatStoppedTheServer) {
+  clientes.Inclui("127.0.0.1", 5000, false);
+  fila->InsereComandoBanco(pedido(1), "127.0.0.1", 5000);
+  const std::int32_t primeira = fila_().at(0);
+  EXPECT_TRUE(fila->tratarTelecmd());
+  ASSERT_TRUE(fila_().empty());
+  fila->InsereComandoBanco(pedido(2), "127.0.0.1", 5000);
+  EXPECT_GT(fila_().at(0), primeira);
+  EXPECT_TRUE(fila->tratarTelecmd());
+  EXPECT_EQ(logTexto().find("vai remover e tentar de novo"), std::string::npos);
+  EXPECT_EQ(executados.size(), 2u);
+}
+
+TEST_F(FilaTest, OneConnectionCannotQueueMoreThanItsCap) {
+  clientes.Inclui("127.0.0.1", 5000, false);
+  clientes.Inclui("127.0.0.1", 5001, false);
+  fila->LimitaComandosPorConexao(2);
+  for (int i = 0; i < 3; ++i) fila->InsereComandoBanco(pedido(i), "127.0.0.1", 5000);
+  fila->InsereComandoBanco(pedido(9), "127.0.0.1", 5001);  // another client is not held back
+  EXPECT_EQ(fila_().size(), 3u);
+  EXPECT_EQ(fila->Aguardando("127.0.0.1", 5000), 2);
+  const std::string linha = logTexto();
+  EXPECT_NE(linha.find("[ERRO]"), std::string::npos);
+  EXPECT_NE(linha.find("[TFPrincipal.InsereComandoBanco] Comando do Cliente [127.0.0.1:5000] descartado: 2 comandos "
+                       "aguardando na fila (limite 2)\r\n" + pedido(2)),
+            std::string::npos);
+  EXPECT_TRUE(fila->tratarTelecmd());  // one of its rows is taken: room for one more
+  fila->InsereComandoBanco(pedido(3), "127.0.0.1", 5000);
+  EXPECT_EQ(fila->Aguardando("127.0.0.1", 5000), 2);
+  while (fila->tratarTelecmd()) {
+  }
+  const std::vector<Executado> esperados = {{pedido(0), "127.0.0.1", 5000},
+                                            {pedido(1), "127.0.0.1", 5000},
+                                            {pedido(9), "127.0.0.1", 5001},
+                                            {pedido(3), "127.0.0.1", 5000}};
+  EXPECT_EQ(executados, esperados);
 }
 
 TEST_F(FilaTest, AnEmptyMarkerTableCountsAsZeroAndStaysEmpty) {
