@@ -374,7 +374,12 @@ void LinkClientes::enfileira(const std::string& documento, OrigemDocumento orige
   if (!envio_.ativo && buffer_.Conteudo().size() + documento.size() > limite) {
     // The flush carries what is queued now; this document waits for the next
     // one, and its row is committed only when that one delivers it.
-    if (Esvazia_Buffer_Envio() == ResultadoEnvio::Falhou) return;  // the document goes with the buffer
+    // When it fails, an event goes with the buffer (its row is read again); a
+    // reply stays for the next flush, as the replies in the buffer do, unless
+    // there was nobody to serve.
+    if (Esvazia_Buffer_Envio() == ResultadoEnvio::Falhou &&
+        (origem.tabela != OrigemDocumento::Tabela::Nenhuma || !ultimaFalhaDeCliente_ || conexoes_.empty()))
+      return;
   }
   buffer_.Incrementa_Buffer_Char_Envio(documento, origem);
   estado_.EvtNoBuffer = buffer_.Documentos();
@@ -535,16 +540,24 @@ void LinkClientes::releEnviosDoIni() {
 
 ResultadoEnvio LinkClientes::conclui() {
   const bool entregue = !envio_.falhou && envio_.atendeu;
+  const bool clienteFalhou = envio_.falhou;
+  ultimaFalhaDeCliente_ = clienteFalhou;
   const std::size_t tamanho = envio_.tamanho;
   const std::int32_t documentos = envio_.documentos;
   envio_ = Envio{};
   if (!entregue) {
     releEnviosDoIni();
-    // Documents queued while it ran went to the disk mirror too; they are
-    // discarded with the rest (their rows are read again), so the mirror goes as well.
+    // The events are read again from the positions just re-read. Replies are
+    // not: when a client failed they stay for the next flush (the clients
+    // served before it get them twice); with nobody to serve, or nobody left,
+    // they go. The mirror then holds exactly what stays.
     const bool haviaMais = buffer_.Conteudo().size() > tamanho;
-    buffer_.Esvazia();
-    if (haviaMais) buffer_.LimpaBufferEnvio();
+    if (clienteFalhou && !conexoes_.empty())
+      buffer_.MantemDocumentosSemLinha();
+    else
+      buffer_.Esvazia();
+    if (haviaMais || buffer_.TamBufferEnvio() > 0) buffer_.LimpaBufferEnvio();
+    if (buffer_.TamBufferEnvio() > 0) buffer_.GravaBufferEnvio(buffer_.Conteudo());
   } else {
     estado_.TotalEvtEnviados += documentos;
     // Exactly the rows this flush carried; what was queued meanwhile keeps

@@ -185,6 +185,7 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   EstatisticaCanal estatistica_;
   std::int64_t bytesEnviados_ = 0;
   std::uint32_t tickTmrBuffer_ = 0;
+  bool ultimaFalhaDeCliente_ = false;  // the last flush failed on a client (not for want of one)
 
   // The running flush.
   struct Envio {

@@ -138,6 +138,23 @@ void BufferEnvio::LeBufferEnvio() {
   logs_.log(rotina, "recuperados " + std::to_string(dados_.size()) + " bytes.");
 }
 
+void BufferEnvio::MantemDocumentosSemLinha() {
+  std::string mantidos;
+  std::vector<Marca> marcas;
+  std::size_t inicio = 0;
+  for (const Marca& m : marcas_) {
+    if (m.documento && m.origem.tabela == OrigemDocumento::Tabela::Nenhuma) {
+      mantidos.append(dados_, inicio, m.fim - inicio);
+      marcas.push_back({mantidos.size(), {}, true, m.tick});
+    }
+    inicio = m.fim;
+  }
+  dados_ = std::move(mantidos);
+  if (dados_.capacity() < kCapacidade) dados_.reserve(kCapacidade);
+  marcas_ = std::move(marcas);
+  documentos_ = static_cast<std::int32_t>(marcas_.size());
+}
+
 void BufferEnvio::DescartaInicio(std::size_t n) {
   if (n >= dados_.size()) {
     Esvazia();

@@ -80,6 +80,9 @@ class BufferEnvio {
 
   // Empties the buffer (the mirror is not touched).
   void Esvazia();
+  // Keeps only the documents that come from no row (replies, restored
+  // documents): the rows of the others are read again. The mirror is not touched.
+  void MantemDocumentosSemLinha();
   // Drops the first n bytes, keeping what was appended after them.
   void DescartaInicio(std::size_t n);
 
