@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,8 +22,10 @@ class LogIoError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The rotating log files KORVATEL00.log ... KORVATEL<n>.log. Each entry opens,
-// writes, flushes and closes its file, so a crash loses no entry. The index of
+// The rotating log files KORVATEL00.log ... KORVATEL<n>.log. Each entry goes
+// to the system in one write before the call returns, so a crash of the
+// program loses no entry; the file stays open between entries while its name
+// still leads to it (a file deleted or replaced meanwhile is opened again). The index of
 // the file in use is written back to KORVATEL.INI at every rotation, so a
 // restart continues in the same file.
 class LogFiles {
@@ -47,11 +50,15 @@ class LogFiles {
 
  private:
   std::string pathOf(const std::string& fileName) const;
+  struct ArquivoAberto;
+  // The file of the latest entry, kept open while the name still leads to it.
+  int descritorPara(const std::string& path, std::int64_t& tamanho);
 
   LogSettings& settings_;
   std::string iniPath_;
   HistoryList& history_;
   std::string folder_;
+  std::shared_ptr<ArquivoAberto> aberto_;
 };
 
 // Size of a file in bytes rounded down to a multiple of 128; 0 when it does not exist.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/clock/clock.h"
@@ -113,4 +114,18 @@ TEST_F(LogFixture, UnwritableLogFileRaisesAnIoError) {
   auto log = logs();
   EXPECT_THROW(log.GravaLog("KORVATEL01.log", "T.R", "x", false, true), runtime::LogIoError);
   EXPECT_EQ(history.size(), 0u);
+}
+
+TEST_F(LogFixture, AnEntryFollowsTheNameWhenTheFileWasDeletedOrReplacedMeanwhile) {
+  auto log = logs();
+  const std::string path = dir.file("KORVATEL01.log");
+  const std::function<void()> cases[] = {[&] { std::filesystem::remove(path); },
+                                         [&] { writeFile(path, "outro\r\n"); }};
+  for (const auto& mexe : cases) {
+    log.log("T.R", "antes");
+    mexe();
+    log.log("T.R", "depois");
+    EXPECT_NE(readFile(path).find("] depois\r\n\r\n"), std::string::npos) << readFile(path);
+    EXPECT_EQ(readFile(path).find("antes"), std::string::npos);
+  }
 }
