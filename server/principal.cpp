@@ -20,6 +20,7 @@
 #include "server/operations/tratadores.h"
 #include "server/runtime/app_exception.h"
 #include "server/runtime/diagnostico.h"
+#include "server/runtime/intervalo_timer.h"
 #include "server/security/seg_eletronica.h"
 #include "server/telecmd/consultas.h"
 #include "server/telecmd/permissao_central.h"
@@ -95,8 +96,7 @@ bool TFPrincipal::FormCreate() {
   guard([&] {
     ok = Inicializa();
     if (!ok) return;
-    tmrDiagnostico_.setInterval(static_cast<int>(intervaloDiagnosticoMs_));
-    tmrDiagnostico_.start();
+    runtime::ArmaTimer(tmrDiagnostico_, intervaloDiagnosticoMs_);  // 0 or less: it does not run
     const std::string rotina = "TFPrincipal.AtualizaDataHoraCarga";
     log(rotina, "inicio KORVATEL" + std::to_string(estado_.NumModCom));
     runtime::AtualizaDataHoraCarga(*bancos_.dbZenthora, estado_.NumModCom, kVersao, runtime::NomeMaquina());
@@ -201,8 +201,7 @@ void TFPrincipal::habilitaTimers() {
   tmrStatusQuillon_.start();
   tmrMonitorAcumulo_.setInterval(10000);
   tmrMonitorAcumulo_.start();
-  tmrDiagnostico_.setInterval(static_cast<int>(intervaloDiagnosticoMs_));
-  tmrDiagnostico_.start();
+  runtime::ArmaTimer(tmrDiagnostico_, intervaloDiagnosticoMs_);
 }
 
 void TFPrincipal::carregaCatalogos() {

@@ -109,6 +109,7 @@ class TFPrincipal : public QObject {
   events::tLeituraEventos* leitura() { return leitura_.get(); }
   events::tRenderizadorPost* renderizador() { return renderizador_.get(); }
   bool timersAtivos() const { return tmrProcessa_.isActive(); }
+  const QTimer& tmrDiagnostico() const { return tmrDiagnostico_; }
 
  private:
   bool conectaBanco(const char* nome, std::unique_ptr<db::Connection>& conexao);

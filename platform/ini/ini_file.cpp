@@ -56,14 +56,14 @@ bool keyLine(std::string_view line, std::string& key, std::string& value) {
 void writeWhole(const std::string& path, const std::string& bytes) {
   const std::string temp = path + ".tmp";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) throw std::runtime_error("Cannot create file \"" + temp + "\"");
+  if (fd < 0) throw std::runtime_error("Unable to write to " + path + " (cannot create " + temp + ")");
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n <= 0) {
       ::close(fd);
       ::unlink(temp.c_str());
-      throw std::runtime_error("Cannot write file \"" + temp + "\"");
+      throw std::runtime_error("Unable to write to " + path + " (cannot write " + temp + ")");
     }
     done += static_cast<std::size_t>(n);
   }
@@ -72,7 +72,7 @@ void writeWhole(const std::string& path, const std::string& bytes) {
   if (beforeRenameHook()) beforeRenameHook()(temp);
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
-    throw std::runtime_error("Cannot replace file \"" + path + "\"");
+    throw std::runtime_error("Unable to write to " + path + " (cannot replace it)");
   }
 }
 

@@ -1,5 +1,7 @@
 #include "server/runtime/diagnostico.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace kvt::runtime {
@@ -80,7 +82,8 @@ ResultadoInstancia VerificaInstancia(db::Connection& dbZenthora, const std::stri
   ResultadoInstancia r;
   r.maquina = antes.maquina;
   const std::int64_t intervalo = antes.existe ? antes.intervalo : 3;
-  r.intervaloMs = static_cast<std::uint32_t>(std::max<std::int64_t>(intervalo, 0) * 1000);
+  // in 64 bits, kept within what a timer holds; 0 or less means the heartbeat timer does not run
+  r.intervaloMs = static_cast<std::uint32_t>(std::clamp<std::int64_t>(intervalo, 0, 2147483) * 1000);
   dorme(r.intervaloMs);
   const LinhaDiagnostico depois = leLinha(q);
   // free when nobody keeps the row fresh: no row, never refreshed, or older than its interval

@@ -255,6 +255,25 @@ TEST_F(LinkTest, FlushReachesOnlyAuthorisedClientsAndCommitsTheRowsItCarried) {
   EXPECT_EQ(fim.count(), 1);
 }
 
+// TIMER_BUFFER 0 or less: the timer never runs at 0 (it would fire on every
+// pass of the loop); the longest wait still sends the buffer.
+TEST_F(LinkTest, ABufferTimerOfZeroOrLessNeverRunsAtZero) {
+  for (const int timer : {0, -5}) {
+    cfg.TIMER_BUFFER = timer;
+    cria();
+    auto a = conectaQt();
+    link->Enfileira_XML_Envio("<a/>");
+    EXPECT_TRUE(link->TmrBuffer().isActive()) << timer;
+    EXPECT_EQ(link->TmrBuffer().interval(), 15000) << timer;
+    link.reset();
+  }
+  cfg.TIMER_BUFFER = 2147483647;  // seconds: clamped, never wrapped
+  cria();
+  auto a = conectaQt();
+  link->Enfileira_XML_Envio("<a/>");
+  EXPECT_GT(link->TmrBuffer().interval(), 0);
+}
+
 TEST_F(LinkTest, OnlyUnauthorisedClientsFailAndThePositionsRewind) {
   cfg.SolicitaLogin = true;
   cria();

@@ -3,6 +3,7 @@
 #include <QTcpSocket>
 #include <QCoreApplication>
 
+#include <filesystem>
 #include <optional>
 
 #include "central/central.h"
@@ -42,14 +43,14 @@ struct ServidorFixture : ::testing::Test {
     db::Statement(*c, sql).execute();
   }
 
-  server::TFPrincipal& cria() {
+  server::TFPrincipal& cria(std::uint32_t intervaloDiagnosticoMs = 1000) {
     bancos.dbZenthora = db::Connection::open(files.urlZenthora);
     server::OpcoesServidor opcoes;
     opcoes.programDir = dir.path().string();
     opcoes.workDir = dir.path().string();
     opcoes.termina = [this](int code) { codigoSaida = code; };
     opcoes.mostraMensagem = [this](const std::string& m) { mensagens.push_back(m); };
-    principal = std::make_unique<server::TFPrincipal>(opcoes, bancos, 1000);
+    principal = std::make_unique<server::TFPrincipal>(opcoes, bancos, intervaloDiagnosticoMs);
     return *principal;
   }
 
@@ -193,3 +194,34 @@ TEST_F(ServidorFixture, HeartbeatRefreshesItsOwnRow) {
   EXPECT_NE(logText().find("[TFPrincipal.AtualizaIntervaloCodigo] fim"), std::string::npos);
   p.FormClose(nullptr);
 }
+
+namespace {
+
+// A heartbeat interval of 0 (IntervaloAtualizacao 0 or negative) must not make
+// the timer fire on every pass of the loop: it does not run.
+TEST_F(ServidorFixture, AHeartbeatIntervalOfZeroLeavesItsTimerStopped) {
+  auto& p = cria(0);
+  ASSERT_TRUE(p.FormCreate()) << logText();
+  EXPECT_FALSE(p.tmrDiagnostico().isActive());
+  principal.reset();
+  auto& q = cria(3000);
+  ASSERT_TRUE(q.FormCreate()) << logText();
+  EXPECT_TRUE(q.tmrDiagnostico().isActive());
+  EXPECT_EQ(q.tmrDiagnostico().interval(), 3000);
+}
+
+// A mistyped path in section BANCOS fails naming the path, before any
+// "conectado com sucesso", and creates no empty database.
+TEST_F(ServidorFixture, AMistypedDatabasePathFailsNamingItAndCreatesNothing) {
+  const std::string errado = dir.file("bsae.db");
+  ini::IniFile(dir.file("KORVATEL.INI")).writeString("BANCOS", "dbBase", "sqlite:" + errado);
+  auto& p = cria();
+  EXPECT_FALSE(p.FormCreate());
+  EXPECT_FALSE(std::filesystem::exists(errado));
+  const std::string log = logText();
+  EXPECT_NE(log.find("Falha de conexão com dbBase: "_cp), std::string::npos) << log;
+  EXPECT_NE(log.find(errado), std::string::npos) << log;
+  EXPECT_EQ(log.find("dbBase conectado com sucesso"), std::string::npos) << log;
+}
+
+}  // namespace

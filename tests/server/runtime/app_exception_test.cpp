@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/text/cp1252.h"
+#include "platform/ini/ini_file.h"
 #include "server/runtime/app_exception.h"
+#include "tests/support/temp_dir.h"
 
 using namespace kvt::runtime;
 using namespace kvt::text::literals;
@@ -46,4 +48,19 @@ TEST(AppException, LogTexts) {
   EXPECT_EQ(TextoLogErro(DestinoErro::FalhaInicializacao, "boom"),
             "Falha na conex\xE3o com o Servidor SQL. Verifique o Driver ODBC.boom");
   EXPECT_EQ(TextoLogErro(DestinoErro::FalhaAplicativo, "boom"), "Ocorreu uma falha no aplicativo. boom");
+}
+
+// KORVATEL.INI that cannot be written is the write fault the handler knows:
+// it closes both databases and ends the server.
+TEST(AppException, AFailedWriteOfTheIniFileIsAWriteFault) {
+  kvt::test::TempDir dir;
+  const std::string ini = dir.file("sem-pasta/KORVATEL.INI");
+  std::string mensagem;
+  try {
+    kvt::ini::IniFile(ini).writeInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO", 7);
+  } catch (const std::exception& e) {
+    mensagem = e.what();
+  }
+  EXPECT_NE(mensagem.find("Unable to write to " + ini), std::string::npos) << mensagem;
+  EXPECT_EQ(kvt::runtime::ClassificaErro(mensagem, true, false), kvt::runtime::DestinoErro::FalhaGrave);
 }
