@@ -4,7 +4,6 @@
 // it alone.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 
 #include "bench/ratio_reporter.h"
@@ -80,16 +79,10 @@ BENCHMARK(BM_ValidaEArvore);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  kvt::bench::Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  const auto razao = [&](const char* medido, const char* base, const char* texto) {
-    const double m = coletor.tempo(medido), b = coletor.tempo(base);
-    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
-  };
-  razao("BM_TextoRecebidoCorta", "BM_CopiaEmPedacos", "cutting the reception against copying the same chunks");
-  razao("BM_ValidaEArvore", "BM_SoParse", "validation and tree node against parsing alone");
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    kvt::bench::imprimeRazao(coletor, "BM_TextoRecebidoCorta", "BM_CopiaEmPedacos",
+                             "cutting the reception against copying the same chunks");
+    kvt::bench::imprimeRazao(coletor, "BM_ValidaEArvore", "BM_SoParse",
+                             "validation and tree node against parsing alone");
+  });
 }

@@ -7,25 +7,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "bench/ratio_reporter.h"
-#include "central/central.h"
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
 #include "server/runtime/configuracao.h"
-#include "server/runtime/estado_servidor.h"
-#include "server/runtime/log_files.h"
-#include "server/runtime/status_model.h"
 #include "server/telecmd/comando_veiculo.h"
 #include "server/telecmd/mensagens_formatadas.h"
-#include "server/telecmd/permissao_central.h"
-#include "server/telecmd/resposta_erro.h"
-#include "server/telecmd/tele_cmd.h"
-#include "server/telecmd/texto_xml.h"
 
 namespace {
 
@@ -45,31 +35,10 @@ class CanalMemoria : public telecmd::CanalClientes {
   std::size_t bytes = 0;
 };
 
-struct Servidor {
-  std::filesystem::path dir;
-  central::CentralFiles central;
-  std::unique_ptr<db::Connection> dbZenthora;
-  runtime::tConfiguracao cfg;
-  runtime::EstadoServidor estado;
-  runtime::StatusModel status;
-  std::unique_ptr<runtime::LogFiles> logs;
-  CanalMemoria canal;
-  std::unique_ptr<telecmd::RespostaStatusErro> respostas;
-  std::unique_ptr<telecmd::tPermissaoCentral> permissao;
-  std::unique_ptr<telecmd::tTeleCmd> teleCmd;
-
-  Servidor() {
-    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-cmdveic-bench-XXXXXX").string();
-    if (!mkdtemp(modelo.data())) std::abort();
-    dir = modelo;
-    central = central::createCentral((dir / "central").string());
+struct Servidor : bench::ServidorTelecmd<CanalMemoria> {
+  Servidor() : ServidorTelecmd("kvt-cmdveic-bench", "1,106,-27") {
     ini::IniFile ini(central.ini);
-    ini.writeString("KORVATEL", "TELECMD", "1,106,-27");
-    ini.reload();
-    runtime::LeChavesLog(ini, cfg);
-    runtime::LeChavesKorvatel(ini, cfg);
     runtime::LeChavesControle(ini, cfg);
-    dbZenthora = db::Connection::open(central.urlZenthora);
     db::Statement(*dbZenthora,
                   "INSERT INTO tRastreador (Rastreador, ListaKVT) VALUES (2, 1);"
                   "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
@@ -77,11 +46,7 @@ struct Servidor {
                       ") INSERT INTO tVeiculo (IdTerminal, Rastreador, Versao, TipoComunicacao) "
                       "SELECT " + std::to_string(kPrimeiro) + " + i, 2, '2.0', 1 FROM n")
         .execute();
-    logs = std::make_unique<runtime::LogFiles>(cfg.log, central.ini, status.lberro, dir.string());
-    respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
-    permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
-    teleCmd = std::make_unique<telecmd::tTeleCmd>(
-        telecmd::tTeleCmd::Dependencias{canal, cfg, estado, status, *logs, *dbZenthora, *respostas, *permissao});
+    ligaProcessador();
     estado.BaseAtiva = true;
     // one form of 40 bytes for the first vehicle
     db::Statement(*dbZenthora,
@@ -91,12 +56,6 @@ struct Servidor {
                   "INSERT INTO tMacroVeic (idMacro, idTerminal, IdSeq) VALUES (439041101, " +
                       std::to_string(kPrimeiro) + ", 1)")
         .execute();
-  }
-  ~Servidor() {
-    teleCmd.reset();
-    dbZenthora.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
   std::int64_t linhas() {
     db::Statement st(*dbZenthora, std::string("SELECT count(*) FROM tTelecomando"));
@@ -188,18 +147,10 @@ BENCHMARK(BM_BaseSpCmdAvulsoCem)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ComandoVeiculoCem)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  kvt::bench::Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  const auto razao = [&](const char* medido, const char* base, const char* texto) {
-    const double m = coletor.tempo(medido), b = coletor.tempo(base);
-    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
-  };
-  razao("BM_ComandoVeiculoCem", "BM_BaseSpCmdAvulsoCem",
-        "one command for 100 vehicles against the bare spCmdAvulso executions of the same rows");
-  razao("BM_MensagemFormatada", "BM_BaseSpMensagemFormatada",
-        "one formatted message against the bare spMensagemFormatada execution of the same row");
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    kvt::bench::imprimeRazao(coletor, "BM_ComandoVeiculoCem", "BM_BaseSpCmdAvulsoCem",
+                             "one command for 100 vehicles against the bare spCmdAvulso executions of the same rows");
+    kvt::bench::imprimeRazao(coletor, "BM_MensagemFormatada", "BM_BaseSpMensagemFormatada",
+                             "one formatted message against the bare spMensagemFormatada execution of the same row");
+  });
 }

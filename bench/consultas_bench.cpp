@@ -4,27 +4,15 @@
 // is measured the same way.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/ratio_reporter.h"
-#include "central/central.h"
 #include "platform/db/db.h"
-#include "platform/ini/ini_file.h"
 #include "platform/text/regional.h"
-#include "server/runtime/configuracao.h"
-#include "server/runtime/estado_servidor.h"
-#include "server/runtime/log_files.h"
-#include "server/runtime/status_model.h"
 #include "server/telecmd/consultas.h"
-#include "server/telecmd/permissao_central.h"
-#include "server/telecmd/resposta_erro.h"
-#include "server/telecmd/tele_cmd.h"
-#include "server/telecmd/texto_xml.h"
 
 namespace {
 
@@ -44,31 +32,11 @@ class CanalMemoria : public telecmd::CanalClientes {
   std::vector<std::string> documentos;
 };
 
-struct Servidor {
-  std::filesystem::path dir;
-  central::CentralFiles central;
-  std::unique_ptr<db::Connection> dbZenthora, dbBase;
-  runtime::tConfiguracao cfg;
-  runtime::EstadoServidor estado;
-  runtime::StatusModel status;
-  std::unique_ptr<runtime::LogFiles> logs;
-  CanalMemoria canal;
-  std::unique_ptr<telecmd::RespostaStatusErro> respostas;
-  std::unique_ptr<telecmd::tPermissaoCentral> permissao;
-  std::unique_ptr<telecmd::tTeleCmd> teleCmd;
+struct Servidor : bench::ServidorTelecmd<CanalMemoria> {
+  std::unique_ptr<db::Connection> dbBase;
   std::unique_ptr<telecmd::tConsultas> consultas;
 
-  Servidor() {
-    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-consultas-bench-XXXXXX").string();
-    if (!mkdtemp(modelo.data())) std::abort();
-    dir = modelo;
-    central = central::createCentral((dir / "central").string());
-    ini::IniFile ini(central.ini);
-    ini.writeString("KORVATEL", "TELECMD", "-1");
-    ini.reload();
-    runtime::LeChavesLog(ini, cfg);
-    runtime::LeChavesKorvatel(ini, cfg);
-    dbZenthora = db::Connection::open(central.urlZenthora);
+  Servidor() : ServidorTelecmd("kvt-consultas-bench", "-1") {
     dbBase = db::Connection::open(central.urlBase);
     for (const char* sql :
          {"INSERT INTO tTransp (IdTransp, Transportadora) VALUES (1, 'Transportes Andrade Ltda')",
@@ -85,21 +53,9 @@ struct Servidor {
       db::Statement st(*dbZenthora, std::string(sql));
       st.execute();
     }
-    logs = std::make_unique<runtime::LogFiles>(cfg.log, central.ini, status.lberro, dir.string());
-    respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
-    permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
-    teleCmd = std::make_unique<telecmd::tTeleCmd>(
-        telecmd::tTeleCmd::Dependencias{canal, cfg, estado, status, *logs, *dbZenthora, *respostas, *permissao});
+    ligaProcessador();
     consultas = std::make_unique<telecmd::tConsultas>(
         telecmd::tConsultas::Dependencias{*teleCmd, *dbBase, *logs, {}, ""});
-  }
-  ~Servidor() {
-    consultas.reset();
-    teleCmd.reset();
-    dbZenthora.reset();
-    dbBase.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
 
   // The documents one request gives, for the copy baseline.
@@ -142,8 +98,6 @@ void BM_CopiaMesmosBytes(benchmark::State& state, const std::string& xml) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-using ::kvt::bench::Coletor;
-
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_CopiaMesmosBytes, lista, kListaRastreadores)->Unit(benchmark::kMicrosecond);
@@ -153,18 +107,10 @@ BENCHMARK_CAPTURE(BM_Consulta, posicoes, kUltimasPosicoes)->Unit(benchmark::kMic
 
 int main(int argc, char** argv) {
   text::setRegional({});
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  const auto razao = [&](const char* medido, const char* base, const char* texto) {
-    const double m = coletor.tempo(medido), b = coletor.tempo(base);
-    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
-  };
-  razao("BM_Consulta/lista", "BM_CopiaMesmosBytes/lista",
-        "-1 over 600 trackers: statement, rendering and 600 replies, against copying their bytes");
-  razao("BM_Consulta/posicoes", "BM_CopiaMesmosBytes/posicoes",
-        "-31 of 600 vehicles in one document, against copying its bytes");
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    kvt::bench::imprimeRazao(coletor, "BM_Consulta/lista", "BM_CopiaMesmosBytes/lista",
+                             "-1 over 600 trackers: statement, rendering and 600 replies, against copying their bytes");
+    kvt::bench::imprimeRazao(coletor, "BM_Consulta/posicoes", "BM_CopiaMesmosBytes/posicoes",
+                             "-31 of 600 vehicles in one document, against copying its bytes");
+  });
 }

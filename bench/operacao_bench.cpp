@@ -5,12 +5,10 @@
 // request (-28) against the bare parse of its bytes.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "bench/ratio_reporter.h"
 #include "central/central.h"
 #include "platform/db/db.h"
@@ -31,35 +29,21 @@ namespace {
 
 using namespace kvt;
 
-// One logged-in client; what would go out is wrapped and counted.
-class CanalMemoria : public telecmd::CanalClientes {
- public:
-  Cliente LocalizaCliente(const std::string&, int) const override { return {true, "Sim", 7, "Maria"}; }
-  void RegistraLogin(const std::string&, int, std::int32_t, const std::string&) override {}
-  int NumClientes() const override { return 1; }
-  void Enfileira_XML_Envio(const std::string& corpo) override { bytes += telecmd::EnvelopaTeleEvento(corpo).size(); }
-  void EscreveEmTodasConexoes(const std::string& documento) override { bytes += documento.size(); }
-  std::size_t bytes = 0;
-};
-
 struct Central {
-  std::filesystem::path dir;
+  bench::PastaTemporaria pasta{"kvt-operacao-bench"};
   central::CentralFiles files;
   std::unique_ptr<db::Connection> dbZenthora, dbSSE;
   runtime::tConfiguracao cfg;
   runtime::EstadoServidor estado;
   runtime::StatusModel status;
   std::unique_ptr<runtime::LogFiles> logs;
-  CanalMemoria canal;
+  bench::CanalContador canal;
   std::unique_ptr<telecmd::RespostaStatusErro> respostas;
   std::unique_ptr<telecmd::tPermissaoCentral> permissao;
   std::unique_ptr<operations::TdmOperacao> operacao;
 
   Central() {
-    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-operacao-bench-XXXXXX").string();
-    if (!mkdtemp(modelo.data())) std::abort();
-    dir = modelo;
-    files = central::createCentral((dir / "central").string());
+    files = central::createCentral((pasta.caminho() / "central").string());
     ini::IniFile ini(files.ini);
     runtime::LeChavesLog(ini, cfg);
     runtime::LeChavesKorvatel(ini, cfg);
@@ -73,7 +57,7 @@ struct Central {
     executa("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 87) "
             "INSERT INTO tMensagemPre_Zeta (idMsg, idMsgSub, Mensagem) "
             "SELECT 32 + i / 8, i % 8, printf('Mensagem pré-definida %d', i) FROM n");
-    logs = std::make_unique<runtime::LogFiles>(cfg.log, files.ini, status.lberro, dir.string());
+    logs = std::make_unique<runtime::LogFiles>(cfg.log, files.ini, status.lberro, pasta.caminho().string());
     respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
     permissao = std::make_unique<telecmd::tPermissaoCentral>(*dbZenthora, *respostas);
     operacao = std::make_unique<operations::TdmOperacao>(operations::TdmOperacao::Dependencias{
@@ -83,8 +67,6 @@ struct Central {
     operacao.reset();
     dbZenthora.reset();
     dbSSE.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
   void executa(const std::string& sql) { db::Statement(*dbZenthora, sql).execute(); }
 };
@@ -153,22 +135,14 @@ BENCHMARK_CAPTURE(BM_Lista, pre, &operations::TdmOperacao::ListaMensagensPre);
 BENCHMARK(BM_Parse);
 BENCHMARK(BM_ParseELeitura);
 
-using ::kvt::bench::Coletor;
-
 int main(int argc, char** argv) {
   text::setRegional({});
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  const auto razao = [&](const char* medido, const char* base, const char* texto) {
-    const double m = coletor.tempo(medido), b = coletor.tempo(base);
-    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
-  };
-  razao("BM_Lista/operacoes", "BM_LeMesmasLinhas/operacoes",
-        "-2 over 300 operations of 5 items, against reading the same 1500 rows");
-  razao("BM_Lista/pre", "BM_LeMesmasLinhas/pre", "-16 over 11 groups, against reading the same 88 rows");
-  razao("BM_ParseELeitura", "BM_Parse", "a -28 request parsed and its 7 elements read, against the parse alone");
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    kvt::bench::imprimeRazao(coletor, "BM_Lista/operacoes", "BM_LeMesmasLinhas/operacoes",
+                             "-2 over 300 operations of 5 items, against reading the same 1500 rows");
+    kvt::bench::imprimeRazao(coletor, "BM_Lista/pre", "BM_LeMesmasLinhas/pre",
+                             "-16 over 11 groups, against reading the same 88 rows");
+    kvt::bench::imprimeRazao(coletor, "BM_ParseELeitura", "BM_Parse",
+                             "a -28 request parsed and its 7 elements read, against the parse alone");
+  });
 }

@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,5 +27,25 @@ class Coletor : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> tempos;
 };
+
+// Prints the time of medido as a ratio against that of base, both measured in
+// this run; nothing when either did not run.
+inline void imprimeRazao(const Coletor& coletor, const char* medido, const char* base, const char* texto) {
+  const double m = coletor.tempo(medido), b = coletor.tempo(base);
+  if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
+}
+
+// The body of a benchmark program: runs the benchmarks the command line
+// selects, then hands their times to imprime for the ratios.
+template <class Imprime>
+int executaBenchmarks(int argc, char** argv, Imprime imprime) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Coletor coletor;
+  benchmark::RunSpecifiedBenchmarks(&coletor);
+  imprime(coletor);
+  benchmark::Shutdown();
+  return 0;
+}
 
 }  // namespace kvt::bench

@@ -100,16 +100,12 @@ BENCHMARK(BM_DensificaRota_1000km);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  kvt::bench::Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  for (const char* km : {"2000km", "1000km"}) {
-    const double base = coletor.tempo(std::string("BM_Distancias_") + km);
-    const double densifica = coletor.tempo(std::string("BM_DensificaRota_") + km);
-    if (base > 0 && densifica > 0)
-      std::printf("DensificaRota %s: %.2f times the time of its geodesic distances alone\n", km, densifica / base);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    for (const char* km : {"2000km", "1000km"}) {
+      const double base = coletor.tempo(std::string("BM_Distancias_") + km);
+      const double densifica = coletor.tempo(std::string("BM_DensificaRota_") + km);
+      if (base > 0 && densifica > 0)
+        std::printf("DensificaRota %s: %.2f times the time of its geodesic distances alone\n", km, densifica / base);
+    }
+  });
 }

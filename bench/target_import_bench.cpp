@@ -7,10 +7,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "bench/ratio_reporter.h"
 #include "central/central.h"
 #include "platform/db/db.h"
@@ -31,16 +31,6 @@ using namespace kvt;
 
 constexpr int kAlvos = 5000;
 constexpr int kVeiculos[] = {0xA1, 0xA2, 0xA3};
-
-class CanalMemoria : public telecmd::CanalClientes {
- public:
-  Cliente LocalizaCliente(const std::string&, int) const override { return {true, "Sim", 7, "Maria"}; }
-  void RegistraLogin(const std::string&, int, std::int32_t, const std::string&) override {}
-  int NumClientes() const override { return 1; }
-  void Enfileira_XML_Envio(const std::string& corpo) override { bytes += telecmd::EnvelopaTeleEvento(corpo).size(); }
-  void EscreveEmTodasConexoes(const std::string& documento) override { bytes += documento.size(); }
-  std::size_t bytes = 0;
-};
 
 std::string latitude(int i) { return "-" + std::to_string(20 + i % 10) + "." + std::to_string(1000 + i); }
 std::string longitude(int i) { return "-" + std::to_string(40 + i % 10) + "." + std::to_string(2000 + i); }
@@ -63,20 +53,17 @@ std::string documento() {
 }
 
 struct Central {
-  std::filesystem::path dir;
+  bench::PastaTemporaria pasta{"kvt-target-bench"};
   central::CentralFiles files;
   std::unique_ptr<db::Connection> dbZenthora, dbSSE;
   runtime::tConfiguracao cfg;
   runtime::StatusModel status;
   std::unique_ptr<runtime::LogFiles> logs;
-  CanalMemoria canal;
+  bench::CanalContador canal;
   std::unique_ptr<telecmd::RespostaStatusErro> respostas;
 
   Central() {
-    std::string modelo = (std::filesystem::temp_directory_path() / "kvt-target-bench-XXXXXX").string();
-    if (!mkdtemp(modelo.data())) std::abort();
-    dir = modelo;
-    files = central::createCentral((dir / "central").string());
+    files = central::createCentral((pasta.caminho() / "central").string());
     ini::IniFile ini(files.ini);
     runtime::LeChavesLog(ini, cfg);
     dbZenthora = db::Connection::open(files.urlZenthora);
@@ -86,7 +73,7 @@ struct Central {
       executa(*dbZenthora, "INSERT INTO tVeiculo (IdTerminal, IdTransp, IdFrota, Veiculo, Rastreador, Versao) VALUES (" +
                                std::to_string(v) + ", 1, 1, 'V', 3, '3.2.1')");
     executa(*dbSSE, "INSERT INTO tPerfilAlvo (idPerfil, Nome, Tolerancia_Alvo) VALUES (1, 'Cliente', 300)");
-    logs = std::make_unique<runtime::LogFiles>(cfg.log, files.ini, status.lberro, dir.string());
+    logs = std::make_unique<runtime::LogFiles>(cfg.log, files.ini, status.lberro, pasta.caminho().string());
     respostas = std::make_unique<telecmd::RespostaStatusErro>(canal, *logs);
   }
   ~Central() {
@@ -94,8 +81,6 @@ struct Central {
     logs.reset();
     dbSSE.reset();
     dbZenthora.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
   static void executa(db::Connection& c, const std::string& sql) {
     db::Statement st(c, sql);
@@ -169,15 +154,13 @@ BENCHMARK(BM_InsercoesDiretas)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ImportaAlvos)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  kvt::bench::Coletor coletor;
-  benchmark::RunSpecifiedBenchmarks(&coletor);
-  const double m = coletor.tempo("BM_ImportaAlvos/iterations:1"), b = coletor.tempo("BM_InsercoesDiretas/iterations:1");
-  if (m > 0 && b > 0)
-    std::printf("BM_ImportaAlvos: %.2f x the time of BM_InsercoesDiretas (5,000 targets for 3 vehicles against "
-                "bare inserts of the same rows)\n",
-                m / b);
-  benchmark::Shutdown();
-  return 0;
+  return kvt::bench::executaBenchmarks(argc, argv, [](const kvt::bench::Coletor& coletor) {
+    const double m = coletor.tempo("BM_ImportaAlvos/iterations:1"),
+                 b = coletor.tempo("BM_InsercoesDiretas/iterations:1");
+    if (m > 0 && b > 0)
+      std::printf(
+          "BM_ImportaAlvos: %.2f x the time of BM_InsercoesDiretas (5,000 targets for 3 vehicles against "
+          "bare inserts of the same rows)\n",
+          m / b);
+  });
 }
