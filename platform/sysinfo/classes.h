@@ -22,6 +22,9 @@ std::vector<Object> operatingSystem(const Sources& s);
 // The whole text of a file; nothing when it cannot be read.
 std::optional<std::string> readText(const std::string& path);
 
+// The lines of a text, without their '\n'; a last '\n' starts no line.
+std::vector<std::string_view> splitLines(std::string_view text);
+
 // /proc/<pid>/stat: the command name and the fields after it.
 struct ProcessStat {
   std::string name;

@@ -37,12 +37,7 @@ bool isNetworkType(const std::string& type) {
 
 std::vector<Mount> parseMounts(std::string_view text) {
   std::vector<Mount> out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto end = text.find('\n', i);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(i, end - i);
-    i = end + 1;
+  for (const std::string_view line : splitLines(text)) {
     std::vector<std::string_view> f;
     std::size_t p = 0;
     while (p < line.size() && f.size() < 3) {

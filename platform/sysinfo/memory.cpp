@@ -10,12 +10,7 @@
 namespace kvt::sysinfo {
 
 std::optional<std::uint64_t> meminfoKb(std::string_view text, std::string_view key) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto end = text.find('\n', i);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(i, end - i);
-    i = end + 1;
+  for (const std::string_view line : splitLines(text)) {
     const auto colon = line.find(':');
     if (colon == std::string_view::npos || line.substr(0, colon) != key) continue;
     std::size_t p = colon + 1;

@@ -8,12 +8,7 @@
 namespace kvt::sysinfo {
 
 std::optional<std::string> osReleaseValue(std::string_view text, std::string_view key) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto end = text.find('\n', i);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(i, end - i);
-    i = end + 1;
+  for (const std::string_view line : splitLines(text)) {
     const auto eq = line.find('=');
     if (eq == std::string_view::npos || line.substr(0, eq) != key) continue;
     std::string_view v = line.substr(eq + 1);

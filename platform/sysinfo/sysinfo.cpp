@@ -29,6 +29,18 @@ std::optional<std::string> readText(const std::string& path) {
   return s.str();
 }
 
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto end = text.find('\n', i);
+    if (end == std::string_view::npos) end = text.size();
+    lines.push_back(text.substr(i, end - i));
+    i = end + 1;
+  }
+  return lines;
+}
+
 std::string computerName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
