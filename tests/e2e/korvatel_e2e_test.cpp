@@ -186,17 +186,33 @@ struct DemoE2E : KorvatelE2E {
         "VALUES (12, 'KORVATEL2', 1)");
     ini::IniFile(files.ini).writeInteger("KORVATEL", "TIMER_BUFFER", 1);
   }
+
+  // The central's stand-in on the demo's INI, sending at rate for that many vehicles.
+  void startsQuillon(QProcess& quillon, const char* rate, const char* vehicles) {
+    quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
+    quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", rate, "--vehicles", vehicles});
+    quillon.start();
+    ASSERT_TRUE(quillon.waitForStarted(5000));
+  }
+
+  // Connects client to the running server and logs in as the demo's ADMIN;
+  // received ends with the -58 reply.
+  void logsInAsAdmin(QTcpSocket& client, std::string& received) {
+    client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write(
+        "<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+        "</telecomando>");
+    ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << received << log();
+  }
 };
 
 }  // namespace
 
 TEST_F(DemoE2E, WithQuillonSimAClientLogsInAndReceivesEvents) {
   QProcess quillon;
-  quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
-  quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
-  quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", "20", "--vehicles", "20"});
-  quillon.start();
-  ASSERT_TRUE(quillon.waitForStarted(5000));
+  ASSERT_NO_FATAL_FAILURE(startsQuillon(quillon, "20", "20"));
 
   auto server = start(dir.path().string());
   ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
@@ -225,11 +241,7 @@ TEST_F(DemoE2E, WithQuillonSimAClientLogsInAndReceivesEvents) {
 
 TEST_F(DemoE2E, AVehicleCommandComesBackToEveryClientAsItsSendStatus) {
   QProcess quillon;
-  quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
-  quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
-  quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", "1", "--vehicles", "5"});
-  quillon.start();
-  ASSERT_TRUE(quillon.waitForStarted(5000));
+  ASSERT_NO_FATAL_FAILURE(startsQuillon(quillon, "1", "5"));
 
   auto server = start(dir.path().string());
   ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
@@ -277,12 +289,8 @@ TEST_F(DemoE2E, EveryQueryAnswersFromTheDemoCentral) {
   auto server = start(dir.path().string());
   ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
   QTcpSocket client;
-  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
-  ASSERT_TRUE(client.waitForConnected(5000));
-  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
-               "</telecomando>");
   std::string received;
-  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << received << log();
+  ASSERT_NO_FATAL_FAILURE(logsInAsAdmin(client, received));
 
   struct Pedido {
     const char* corpo;
@@ -314,12 +322,8 @@ TEST_F(DemoE2E, ARouteAndStopMessagesImportedByAClientReachTheCentral) {
   auto server = start(dir.path().string());
   ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
   QTcpSocket client;
-  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
-  ASSERT_TRUE(client.waitForConnected(5000));
-  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
-               "</telecomando>");
   std::string received;
-  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+  ASSERT_NO_FATAL_FAILURE(logsInAsAdmin(client, received));
 
   // a route of two points 1 km apart for the first demo vehicle; tolerance 255
   // takes the demo's default route profile (500 m, so the step is 0.37 km).
@@ -369,12 +373,8 @@ TEST_F(DemoE2E, TargetsAndFencesImportedByAClientAreListedToIt) {
   auto server = start(dir.path().string());
   ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
   QTcpSocket client;
-  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
-  ASSERT_TRUE(client.waitForConnected(5000));
-  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
-               "</telecomando>");
   std::string received;
-  ASSERT_TRUE(waitForBytes(client, received, "<CodMsg> -58 </CodMsg>", 20000)) << log();
+  ASSERT_NO_FATAL_FAILURE(logsInAsAdmin(client, received));
 
   // the server lower-cases what it receives, names included
   client.write("<telecomando><CodMsg>-9</CodMsg><Veiculo><IdTerminal>1000</IdTerminal></Veiculo>"
