@@ -1,5 +1,8 @@
 #include "server/security/import_options.h"
 
+#include <memory>
+#include <utility>
+
 #include "platform/text/cp1252.h"
 #include "platform/text/hex_text.h"
 #include "server/common/elemento.h"
@@ -48,6 +51,24 @@ bool LeOpcoesEVeiculos(const xml::Element& raiz, std::vector<OpcaoImportacao>& o
       if (nome == o.nome) o.valor = common::InteiroDoElemento(e, o.padrao);
   }
   return true;
+}
+
+LeituraVeiculos LeituraNaLista(std::string telecomando, common::tListaEncadeada& veiculos, db::Connection& dbZenthora) {
+  LeituraVeiculos leitura;
+  leitura.telecomando = std::move(telecomando);
+  leitura.adiciona = [&veiculos, &dbZenthora](std::int32_t idTerminal) {
+    veiculos.InsereUnico(std::make_unique<common::tVeiculo>(dbZenthora, idTerminal));
+  };
+  return leitura;
+}
+
+void ApagaAssociacoesDosVeiculos(db::Connection& dbSSE, const db::SqlText& apaga,
+                                 const common::tListaEncadeada& veiculos) {
+  db::Statement st(dbSSE, apaga);
+  for (const common::tNoListaEncadeada* no = veiculos.Primeiro(); no; no = no->Proximo()) {
+    st.bindInt("idTerminal", static_cast<const common::tVeiculo&>(no->Valor()).IdTerminal());
+    st.execute();
+  }
 }
 
 std::int32_t ValorOpcao(const std::vector<OpcaoImportacao>& opcoes, std::string_view nome) {

@@ -12,6 +12,7 @@
 
 #include "platform/db/db.h"
 #include "platform/xml/xml_document.h"
+#include "server/common/linked_list.h"
 #include "server/telecmd/resposta_erro.h"
 
 namespace kvt::security {
@@ -50,5 +51,17 @@ bool LeOpcoesEVeiculos(const xml::Element& raiz, std::vector<OpcaoImportacao>& o
 // The value read for an option of the list (by its upper-case name); 0 when
 // the list has no such option.
 std::int32_t ValorOpcao(const std::vector<OpcaoImportacao>& opcoes, std::string_view nome);
+
+// The walk's vehicles for an import that keeps them in one list: each
+// registered vehicle goes once, loaded from dbZenthora, to the front of
+// veiculos as a common::tVeiculo; unregistered ones are answered with the
+// telecommand text telecomando.
+LeituraVeiculos LeituraNaLista(std::string telecomando, common::tListaEncadeada& veiculos, db::Connection& dbZenthora);
+
+// Runs apaga, a statement whose one parameter is idTerminal, once for every
+// vehicle (common::tVeiculo) of veiculos: the associations the import is about
+// to replace are gone before it starts.
+void ApagaAssociacoesDosVeiculos(db::Connection& dbSSE, const db::SqlText& apaga,
+                                 const common::tListaEncadeada& veiculos);
 
 }  // namespace kvt::security

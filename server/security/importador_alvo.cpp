@@ -209,11 +209,7 @@ void tImportadorAlvo::ImportaAlvos(const xml::Element& raiz) {
 bool tImportadorAlvo::leOpcoesEVeiculos(const xml::Element& raiz) {
   std::vector<OpcaoImportacao> opcoes{
       {"ACAONOVOS", 0}, {"ACAOCADASTRADOS", 0}, {"ASSOCIACAOALVOSVEICULOS", 0}, {"IDPERFILDEFINICAO", -1}};
-  LeituraVeiculos leitura;
-  leitura.telecomando = "-9";
-  leitura.adiciona = [this](std::int32_t idTerminal) {
-    p_.Veiculos.InsereUnico(std::make_unique<common::tVeiculo>(dbZenthora_, idTerminal));
-  };
+  const LeituraVeiculos leitura = LeituraNaLista("-9", p_.Veiculos, dbZenthora_);
   const bool completa = LeOpcoesEVeiculos(raiz, opcoes, leitura, dbZenthora_, respostas_);
   p_.AcaoNovos = ValorOpcao(opcoes, "ACAONOVOS");
   p_.AcaoCadastrados = ValorOpcao(opcoes, "ACAOCADASTRADOS");
@@ -221,13 +217,8 @@ bool tImportadorAlvo::leOpcoesEVeiculos(const xml::Element& raiz) {
   p_.IdPerfilDefinicao = ValorOpcao(opcoes, "IDPERFILDEFINICAO");
   if (!opcoesValidas()) return false;
 
-  if (completa && p_.AssociacaoAlvosVeiculos == 0) {
-    db::Statement apaga(dbSSE_, sqlApagaAlvosVeiculo());
-    for (auto* no = p_.Veiculos.Primeiro(); no; no = no->Proximo()) {
-      apaga.bindInt("idTerminal", static_cast<const common::tVeiculo&>(no->Valor()).IdTerminal());
-      apaga.execute();
-    }
-  }
+  if (completa && p_.AssociacaoAlvosVeiculos == 0)
+    ApagaAssociacoesDosVeiculos(dbSSE_, sqlApagaAlvosVeiculo(), p_.Veiculos);
   return true;
 }
 

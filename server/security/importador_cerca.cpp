@@ -182,11 +182,7 @@ void tImportadorCerca::ImportaCercas(const xml::Element& raiz) {
 // whole document before anything is changed.
 bool tImportadorCerca::leOpcoesEVeiculos(const xml::Element& raiz) {
   std::vector<OpcaoImportacao> opcoes{{"ACAONOVOS", 0}, {"ACAOCADASTRADOS", 0}};
-  LeituraVeiculos leitura;
-  leitura.telecomando = "-10";
-  leitura.adiciona = [this](std::int32_t idTerminal) {
-    veiculos_.InsereUnico(std::make_unique<common::tVeiculo>(dbZenthora_, idTerminal));
-  };
+  const LeituraVeiculos leitura = LeituraNaLista("-10", veiculos_, dbZenthora_);
   LeOpcoesEVeiculos(raiz, opcoes, leitura, dbZenthora_, respostas_);
   acaoNovos_ = ValorOpcao(opcoes, "ACAONOVOS");
   acaoCadastrados_ = ValorOpcao(opcoes, "ACAOCADASTRADOS");

@@ -193,22 +193,13 @@ void tImportadorRota::ImportaRotas(const xml::Element& raiz) {
 
 bool tImportadorRota::leOpcoesEVeiculos(const xml::Element& raiz) {
   std::vector<OpcaoImportacao> opcoes = {{"ACAONOVOS"}, {"ACAOCADASTRADOS"}, {"ASSOCIACAOROTASVEICULOS"}};
-  LeituraVeiculos leitura;
-  leitura.telecomando = "-11";
-  leitura.adiciona = [this](std::int32_t idTerminal) {
-    p_.Veiculos.InsereUnico(std::make_unique<common::tVeiculo>(dbZenthora_, idTerminal));
-  };
+  const LeituraVeiculos leitura = LeituraNaLista("-11", p_.Veiculos, dbZenthora_);
   const bool completa = LeOpcoesEVeiculos(raiz, opcoes, leitura, dbZenthora_, respostas_);
   p_.AcaoNovos = ValorOpcao(opcoes, "ACAONOVOS");
   p_.AcaoCadastrados = ValorOpcao(opcoes, "ACAOCADASTRADOS");
   p_.AssociacaoRotasVeiculos = ValorOpcao(opcoes, "ASSOCIACAOROTASVEICULOS");
-  if (completa && p_.AssociacaoRotasVeiculos == 0) {
-    db::Statement apaga(dbSSE_, sqlApagaRotasVeiculo());
-    for (common::tNoListaEncadeada* no = p_.Veiculos.Primeiro(); no; no = no->Proximo()) {
-      apaga.bindInt("idTerminal", static_cast<const common::tVeiculo&>(no->Valor()).IdTerminal());
-      apaga.execute();
-    }
-  }
+  if (completa && p_.AssociacaoRotasVeiculos == 0)
+    ApagaAssociacoesDosVeiculos(dbSSE_, sqlApagaRotasVeiculo(), p_.Veiculos);
   return completa;
 }
 
