@@ -77,4 +77,24 @@ struct AmbienteTeleCmd {
 // A reply document as it reaches the clients.
 inline std::string documento(const std::string& corpo) { return "<?xml version=\"1.0\" ?>  <TeleEvento> " + corpo + " </TeleEvento>"; }
 
+// A status/error reply of the processor as the clients receive it, at the
+// clock's 02/01/2024 03:04:05; a zero idStatus or sts and empty texts leave
+// their element out.
+inline std::string respostaErro(int idStatus, const std::string& terminal, const std::string& telecomando, int sts,
+                                const std::string& mensagemAscii) {
+  std::string c = " <DataHoraEm> 02/01/2024 03:04:05 </DataHoraEm> <CodMsg> -40</CodMsg> ";
+  if (idStatus > 0) c += "<IdStatus> " + std::to_string(idStatus) + " </IdStatus>";
+  if (!terminal.empty()) c += " <IdTerminal> " + terminal + " </IdTerminal>";
+  if (!telecomando.empty()) c += "<Telecomando> " + telecomando + " </Telecomando>";
+  if (sts != 0) c += " <StsEnvio>" + std::to_string(sts) + "</StsEnvio> ";
+  return documento(c + " <MsgErro> " + mensagemAscii + " </MsgErro>");
+}
+
+// Every code a client may send, for the TELECMD key, so the handler alone decides.
+inline std::string todosOsCodigos() {
+  std::string s;
+  for (int c = -40; c <= 255; ++c) s += std::to_string(c) + ",";
+  return s;
+}
+
 }  // namespace kvt::test

@@ -14,15 +14,10 @@ using namespace kvt;
 using namespace kvt::text::literals;
 using kvt::test::AmbienteTeleCmd;
 using kvt::test::documento;
+using kvt::test::respostaErro;
+using kvt::test::todosOsCodigos;
 
 namespace {
-
-// Every code a client may send, so the handler alone decides.
-std::string todosOsCodigos() {
-  std::string s;
-  for (int c = -40; c <= 255; ++c) s += std::to_string(c) + ",";
-  return s;
-}
 
 // One telecommand row as the communication base reads it.
 struct Linha {
@@ -100,17 +95,6 @@ struct ComandoVeiculo : ::testing::Test {
   }
 };
 
-// A status/error reply of the processor as the clients receive it.
-std::string erro(int idStatus, const std::string& terminal, const std::string& telecomando, int sts,
-                 const std::string& mensagemAscii) {
-  std::string c = " <DataHoraEm> 02/01/2024 03:04:05 </DataHoraEm> <CodMsg> -40</CodMsg> ";
-  if (idStatus > 0) c += "<IdStatus> " + std::to_string(idStatus) + " </IdStatus>";
-  if (!terminal.empty()) c += " <IdTerminal> " + terminal + " </IdTerminal>";
-  if (!telecomando.empty()) c += "<Telecomando> " + telecomando + " </Telecomando>";
-  if (sts != 0) c += " <StsEnvio>" + std::to_string(sts) + "</StsEnvio> ";
-  return documento(c + " <MsgErro> " + mensagemAscii + " </MsgErro>");
-}
-
 constexpr const char* kOrigem = "ModCom02";
 
 }  // namespace
@@ -121,7 +105,7 @@ TEST_F(ComandoVeiculo, VehiclesAreServedLastListedFirstWithConsecutiveSequences)
         "<Veiculo><IdTerminal>1001</IdTerminal><IdTerminal>9999</IdTerminal><idterminal> 1000 </idterminal>"
         "<IdTerminal>1001</IdTerminal></Veiculo>",
         "1003");
-  EXPECT_EQ(recebido(), erro(50, "9999", "1", 302, " Veiculo 9999 nao esta cadastrado !"));
+  EXPECT_EQ(recebido(), respostaErro(50, "9999", "1", 302, " Veiculo 9999 nao esta cadastrado !"));
   const std::vector<Linha> esperado = {
       {50, 4096, 1, 0, -1, "", "", kOrigem},
       {51, 4097, 1, 0, -1, "", "", kOrigem},
@@ -167,7 +151,7 @@ TEST_F(ComandoVeiculo, ElementErrorsRefuseBeforeAnythingIsStored) {
   };
   for (const Caso& c : casos) {
     envia(c.codigo, 9, c.corpo, "1000");
-    EXPECT_EQ(recebido(), erro(9, "001000", c.codigo, c.sts, c.mensagem)) << c.codigo << " " << c.corpo;
+    EXPECT_EQ(recebido(), respostaErro(9, "001000", c.codigo, c.sts, c.mensagem)) << c.codigo << " " << c.corpo;
   }
   EXPECT_TRUE(linhas().empty());
   // the elements of other codes are not read: OperCelAOperar and Tempo belong to E3 and E6
@@ -186,14 +170,15 @@ TEST_F(ComandoVeiculo, TextoWithoutTextTakesTheGeneralFailurePath) {
 TEST_F(ComandoVeiculo, ModelAndPlanChecks) {
   envia("2", 4, "", "1006");
   envia("2", 5, "", "7777");
-  EXPECT_EQ(recebido(),
-            erro(4, "001006", "2", 302, "Terminal desconhecido ou modelo incompativel para esse telecomando") +
-                erro(5, "007777", "2", 302, " Veiculo 007777 nao esta cadastrado !") +
-                erro(5, "007777", "2", 302, "Terminal desconhecido ou modelo incompativel para esse telecomando"));
+  EXPECT_EQ(
+      recebido(),
+      respostaErro(4, "001006", "2", 302, "Terminal desconhecido ou modelo incompativel para esse telecomando") +
+          respostaErro(5, "007777", "2", 302, " Veiculo 007777 nao esta cadastrado !") +
+          respostaErro(5, "007777", "2", 302, "Terminal desconhecido ou modelo incompativel para esse telecomando"));
 
   // model 1 follows its plan: 02 is not in it
   envia("2", 6, "", "1002");
-  EXPECT_EQ(recebido(), erro(6, "001002", "2", 0, "Telecomando nao permitido para esse plano"));
+  EXPECT_EQ(recebido(), respostaErro(6, "001002", "2", 0, "Telecomando nao permitido para esse plano"));
   const std::string log = amb.log();
   const auto consulta = log.find(
       "select count(*) as Quantidade from tveiculo a, tlnk_planoXcomando b where a.idterminal=001002 and "
@@ -211,9 +196,9 @@ TEST_F(ComandoVeiculo, ModelAndPlanChecks) {
   envia("1E", 11, "<CausaAutorizacao>130</CausaAutorizacao>", "1002");
   // F5 to a model without a plan keeps the tokens of its elements
   envia("F5", 12, "<Complemento>abc</Complemento>", "1000");
-  EXPECT_EQ(recebido(), erro(8, "001002", "F5", 0, "Necessario Complemento") +
-                            erro(10, "001002", "1E", 0,
-                                 "Deslacre Motor: 2,130 Abertura Bau: 3,131 Executar Macro: 14,142 "));
+  EXPECT_EQ(recebido(), respostaErro(8, "001002", "F5", 0, "Necessario Complemento") +
+                            respostaErro(10, "001002", "1E", 0,
+                                         "Deslacre Motor: 2,130 Abertura Bau: 3,131 Executar Macro: 14,142 "));
   const std::vector<Linha> esperado = {
       {7, 4098, 1, 0, -1, "", "", kOrigem},
       {9, 4098, 0xF5, 0, -1, "FA,7,Lacre 5", "", kOrigem},
@@ -251,11 +236,11 @@ TEST_F(ComandoVeiculo, TokenRulesOfEachCode) {
   envia("E3", 11, "<OperCelAOperar>12</OperCelAOperar>", "1000");
   envia("E3", 12, "", "1000");
   EXPECT_EQ(recebido(),
-            erro(-1, "001000", "", 0, "Tag [Texto] invalida. O tamanho do campo deve ser inferior a 1024") +
-                erro(9, "001000", "6B", 0, "Telecomando (Mensagem Binaria) incompleto") +
-                erro(-1, "001000", "", 0, "Operadora celular desconhecida") +
-                erro(11, "001000", "E3", 0, "Campo operadora celular a comunicar nao informada corretamente") +
-                erro(12, "001000", "E3", 0, "Campo operadora celular a comunicar nao informada corretamente"));
+            respostaErro(-1, "001000", "", 0, "Tag [Texto] invalida. O tamanho do campo deve ser inferior a 1024") +
+                respostaErro(9, "001000", "6B", 0, "Telecomando (Mensagem Binaria) incompleto") +
+                respostaErro(-1, "001000", "", 0, "Operadora celular desconhecida") +
+                respostaErro(11, "001000", "E3", 0, "Campo operadora celular a comunicar nao informada corretamente") +
+                respostaErro(12, "001000", "E3", 0, "Campo operadora celular a comunicar nao informada corretamente"));
   EXPECT_EQ(linhas().size(), esperado.size());
 }
 
@@ -291,13 +276,16 @@ TEST_F(ComandoVeiculo, PreDefinedMessagesNumberTheirRows) {
   envia("60", 23, "<IdMensagemPre>250</IdMensagemPre>", "1002");
   EXPECT_EQ(
       recebido(),
-      erro(20, "001000", "60", 0, "Telecomando (Mensagem Pre-Definida) a token IdMensagemPre esta com um valor invalido") +
-          erro(21, "001000", "60", 0,
-               "Telecomando (Mensagem Pre-Definida) a token IdMensagemPre nao foi encontra na lista de mensagens "
-               "pre-definidas validas") +
-          erro(22, "001000", "60", 0, "Telecomando (Mensagem Pre-Definida) incompleto") +
-          erro(23, "001002", "60", 0,
-               "Telecomando (Mensagem Pre-Definida) valido somente para os modelo de Rastreadores 2, 3, 6, 7, 8, 9"));
+      respostaErro(20, "001000", "60", 0,
+                   "Telecomando (Mensagem Pre-Definida) a token IdMensagemPre esta com um valor invalido") +
+          respostaErro(
+              21, "001000", "60", 0,
+              "Telecomando (Mensagem Pre-Definida) a token IdMensagemPre nao foi encontra na lista de mensagens "
+              "pre-definidas validas") +
+          respostaErro(22, "001000", "60", 0, "Telecomando (Mensagem Pre-Definida) incompleto") +
+          respostaErro(
+              23, "001002", "60", 0,
+              "Telecomando (Mensagem Pre-Definida) valido somente para os modelo de Rastreadores 2, 3, 6, 7, 8, 9"));
 }
 
 TEST_F(ComandoVeiculo, FreeTextIsFoldedForTheConsoleAndKeptWithItsMessage) {
@@ -307,7 +295,7 @@ TEST_F(ComandoVeiculo, FreeTextIsFoldedForTheConsoleAndKeptWithItsMessage) {
   envia("13", 2, texto, "1001");
   envia("13", 3, "<Texto>x</Texto><IdMensagem>5</IdMensagem><ConfirmaLeitura>256</ConfirmaLeitura>", "1000");
   envia("13", 4, "<Texto>x</Texto><IdMensagem>5</IdMensagem>", "1000");
-  EXPECT_EQ(recebido(), erro(4, "001000", "13", 0, "Telecomando (Mensagem Livre) incompleto"));
+  EXPECT_EQ(recebido(), respostaErro(4, "001000", "13", 0, "Telecomando (Mensagem Livre) incompleto"));
   const std::string dobrado("OL\0, 50%!", 9);
   const std::vector<Linha> esperado = {
       {1, 4096, 0x13, 0, -1, "26,9," + dobrado, "24,1,1#25,2,77#29,1,1", kOrigem},
@@ -337,13 +325,16 @@ TEST_F(ComandoVeiculo, SatelliteSleepAndBaseDown) {
   envia("2", 9, "", "1005");
   envia("5F", 10, "", "1005");
   envia("11", 11, "", "1005");
-  EXPECT_EQ(recebido(),
-            erro(1, "1003", "2", 301, "RI (4099) esta sem comunicacao GPRS e o telecomando (2) nao e permitido envio em Satelite") +
-                erro(6, "1000", "2", 301, "RI (4099) esta sem comunicacao GPRS e o telecomando (2) nao e permitido envio em Satelite") +
-                erro(8, "001003", "13", 301,
-                     "RI (4099) esta sem comunicacao GPRS e o telecomando (13) nao e permitido envio em Satelite") +
-                erro(9, "001005", "2", 308,
-                     "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do telecomando"));
+  EXPECT_EQ(
+      recebido(),
+      respostaErro(1, "1003", "2", 301,
+                   "RI (4099) esta sem comunicacao GPRS e o telecomando (2) nao e permitido envio em Satelite") +
+          respostaErro(6, "1000", "2", 301,
+                       "RI (4099) esta sem comunicacao GPRS e o telecomando (2) nao e permitido envio em Satelite") +
+          respostaErro(8, "001003", "13", 301,
+                       "RI (4099) esta sem comunicacao GPRS e o telecomando (13) nao e permitido envio em Satelite") +
+          respostaErro(9, "001005", "2", 308,
+                       "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do telecomando"));
   const std::vector<Linha> esperado = {
       {1, 4096, 2, 0, -1, "", "", kOrigem},
       {5, 4096, 2, 0, -1, "", "", kOrigem},
@@ -355,8 +346,8 @@ TEST_F(ComandoVeiculo, SatelliteSleepAndBaseDown) {
 
   amb.estado.BaseAtiva = false;
   envia("1", 12, "", "1000");
-  EXPECT_EQ(recebido(),
-            erro(12, "001000", "1", 306, "Base fora do ar, nao e possivel realizar a transmissao do telecomando"));
+  EXPECT_EQ(recebido(), respostaErro(12, "001000", "1", 306,
+                                     "Base fora do ar, nao e possivel realizar a transmissao do telecomando"));
   EXPECT_EQ(linhas().size(), esperado.size());
 }
 

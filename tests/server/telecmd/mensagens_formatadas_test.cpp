@@ -17,24 +17,10 @@ using namespace kvt;
 using namespace kvt::text::literals;
 using kvt::test::AmbienteTeleCmd;
 using kvt::test::documento;
+using kvt::test::respostaErro;
+using kvt::test::todosOsCodigos;
 
 namespace {
-
-std::string todosOsCodigos() {
-  std::string s;
-  for (int c = -40; c <= 255; ++c) s += std::to_string(c) + ",";
-  return s;
-}
-
-std::string erro(int idStatus, const std::string& terminal, const std::string& telecomando, int sts,
-                 const std::string& mensagemAscii) {
-  std::string c = " <DataHoraEm> 02/01/2024 03:04:05 </DataHoraEm> <CodMsg> -40</CodMsg> ";
-  if (idStatus > 0) c += "<IdStatus> " + std::to_string(idStatus) + " </IdStatus>";
-  if (!terminal.empty()) c += " <IdTerminal> " + terminal + " </IdTerminal>";
-  if (!telecomando.empty()) c += "<Telecomando> " + telecomando + " </Telecomando>";
-  if (sts != 0) c += " <StsEnvio>" + std::to_string(sts) + "</StsEnvio> ";
-  return documento(c + " <MsgErro> " + mensagemAscii + " </MsgErro>");
-}
 
 // A Campo element; empty texts leave the element out.
 std::string campo(const std::string& nome, const std::string& tipo, const std::string& tam,
@@ -125,7 +111,7 @@ TEST_F(MensagensFormatadas, LimitsRefuseTheWholeDocumentBeforeAnythingIsWritten)
   int seq = 1;
   for (const Caso& c : casos) {
     envia("5C", seq, c.macros);
-    EXPECT_EQ(recebido(), erro(seq, "001000", "5C", 0, c.mensagem)) << seq;
+    EXPECT_EQ(recebido(), respostaErro(seq, "001000", "5C", 0, c.mensagem)) << seq;
     ++seq;
   }
   EXPECT_EQ(definicoes(), 0u);
@@ -147,7 +133,7 @@ TEST_F(MensagensFormatadas, DefinitionsAreStoredAsTheConsoleShowsThem) {
   const std::string m2 = macro("2A", "1", campo("x", "3", "1"), "0", "0");
   envia("5C", 40, m1 + m2, "");  // no vehicle: nothing is written
   envia("5C", 41, "<Veiculo><IdTerminal>1001</IdTerminal><IdTerminal>9999</IdTerminal></Veiculo>" + m2, "");
-  EXPECT_EQ(recebido(), erro(41, "9999", "5C", 0, " Veiculo 9999 nao esta cadastrado !"));
+  EXPECT_EQ(recebido(), respostaErro(41, "9999", "5C", 0, " Veiculo 9999 nao esta cadastrado !"));
   // console type 1 shows upper case only
   EXPECT_EQ(linhas("SELECT idMacro, idultimo, Titulo, Terminal, Enviado, Hash, TE, TC FROM tCfgMacro ORDER BY idMacro"),
             (Linhas{"42|0|ENTREGA|1|0|42|0|1"}));
@@ -211,17 +197,20 @@ TEST_F(MensagensFormatadas, AFormStoredByFiveCIsSentBySixAPaddedToItsFields) {
   envia("6A", 8, "<Texto>x</Texto><NroSeqMacro>80000001</NroSeqMacro>", "1001");
   amb.estado.BaseAtiva = false;
   envia("6A", 9, "<Texto>x</Texto><NroSeqMacro>80000001</NroSeqMacro>");
-  EXPECT_EQ(recebido(),
-            erro(4, "001000", "6A", 309, "IdTerminal: 4096 nao possui mensagem formatada: ABC associada. IdMensagem: 5") +
-                erro(5, "001000", "6A", 310,
-                     "Tag [NROSEQMACRO] invalido (80000001), nao e possivel realizar a transmissao da mensagem") +
-                erro(6, "001000", "6A", 310,
-                     "Tag [IdMensagem] esta em branco, nao e possivel realizar a transmissao da mensagem livre") +
-                erro(7, "001000", "6A", 310,
-                     "Tag [ConfirmaRecebimento] invalida, nao e possivel realizar a transmissao da mensagem") +
-                erro(8, "001001", "6A", 309,
-                     "IdTerminal: 4097 nao possui mensagem formatada: 80000001 associada. IdMensagem: -1") +
-                erro(9, "001000", "6A", 306, "Base fora do ar, nao e possivel realizar a transmissao do telecomando"));
+  EXPECT_EQ(
+      recebido(),
+      respostaErro(4, "001000", "6A", 309,
+                   "IdTerminal: 4096 nao possui mensagem formatada: ABC associada. IdMensagem: 5") +
+          respostaErro(5, "001000", "6A", 310,
+                       "Tag [NROSEQMACRO] invalido (80000001), nao e possivel realizar a transmissao da mensagem") +
+          respostaErro(6, "001000", "6A", 310,
+                       "Tag [IdMensagem] esta em branco, nao e possivel realizar a transmissao da mensagem livre") +
+          respostaErro(7, "001000", "6A", 310,
+                       "Tag [ConfirmaRecebimento] invalida, nao e possivel realizar a transmissao da mensagem") +
+          respostaErro(8, "001001", "6A", 309,
+                       "IdTerminal: 4097 nao possui mensagem formatada: 80000001 associada. IdMensagem: -1") +
+          respostaErro(9, "001000", "6A", 306,
+                       "Base fora do ar, nao e possivel realizar a transmissao do telecomando"));
   EXPECT_NE(amb.log().find("Verifique a Tag <NROSEQMACRO>, est\xE1 em branco, assumido valor 0"), std::string::npos);
   EXPECT_EQ(linhas("SELECT 1 FROM tTelecomando WHERE CodMsg = 106").size(), 2u);
 }
@@ -229,11 +218,12 @@ TEST_F(MensagensFormatadas, AFormStoredByFiveCIsSentBySixAPaddedToItsFields) {
 TEST_F(MensagensFormatadas, ASleepingTrackerKeepsItsDefinitionsAndIsAnswered308) {
   envia("5C", 7, macro("99", "1", campos(2)), "1005");
   envia("6A", 8, "<Texto>x</Texto><NroSeqMacro>99</NroSeqMacro>", "1005");
-  EXPECT_EQ(recebido(),
-            erro(7, "001005", "5C", 308,
-                 "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do Telecomando [5C]") +
-                erro(8, "001005", "6A", 308,
-                     "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do Telecomando [6A]"));
+  EXPECT_EQ(
+      recebido(),
+      respostaErro(7, "001005", "5C", 308,
+                   "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do Telecomando [5C]") +
+          respostaErro(8, "001005", "6A", 308,
+                       "RI (4101) esta em modo economia (ModoSleep) e nao e permitido o envio do Telecomando [6A]"));
   EXPECT_EQ(linhas("SELECT idMacro, idTerminal FROM tMacroVeic"), (Linhas{"153|4101"}));
   EXPECT_EQ(linhas("SELECT count(*) FROM tCfgMacroCampos"), (Linhas{"2"}));
   EXPECT_TRUE(linhas("SELECT 1 FROM tTelecomando").empty());
@@ -244,15 +234,17 @@ TEST_F(MensagensFormatadas, EmptyElementsAreWarnedInDocumentOrderAndTakeTheirDef
   envia("5C", 30,
         "<Macro><NomeMacro/><NroSeqMacro/><Terminal/><TE/><TC/><Campo><NomeCampo/><PosEdCampo/><ObrigCampo/>"
         "<TipoCampo/><TamCampo/><LinCampo/><ColCampo/></Campo></Macro>");
-  EXPECT_EQ(recebido(),
-            erro(30, "001000", "5C", 0, "Verifique a Tag [NOMEMACRO], esta em branco, assumido valor \"MACRO EM BRANCO\"") +
-                erro(30, "001000", "5C", 0, "Verifique a Tag [NROSEQMACRO], esta em branco, assumido valor 0") +
-                erro(-1, "001000", "", 0, "Verifique a Tag [TE], esta em branco, assumido valor 1") +
-                erro(-1, "001000", "", 0, "Verifique a Tag [TC], esta em branco, assumido valor 0") +
-                erro(30, "001000", "5C", 0, "Tag [NOMECAMPO] esta em branco, assumido valor \"CAMPO EM BRANCO\"") +
-                erro(30, "001000", "5C", 0, "Tag [POSEDCAMPO] esta em branco, assumido valor 1") +
-                erro(30, "001000", "5C", 0, "Tag [OBRIGCAMPO] esta em branco, assumido valor 0") +
-                erro(30, "001000", "5C", 0, "Tag [TIPOCAMPO] esta em branco, assumido valor 0"));
+  EXPECT_EQ(
+      recebido(),
+      respostaErro(30, "001000", "5C", 0,
+                   "Verifique a Tag [NOMEMACRO], esta em branco, assumido valor \"MACRO EM BRANCO\"") +
+          respostaErro(30, "001000", "5C", 0, "Verifique a Tag [NROSEQMACRO], esta em branco, assumido valor 0") +
+          respostaErro(-1, "001000", "", 0, "Verifique a Tag [TE], esta em branco, assumido valor 1") +
+          respostaErro(-1, "001000", "", 0, "Verifique a Tag [TC], esta em branco, assumido valor 0") +
+          respostaErro(30, "001000", "5C", 0, "Tag [NOMECAMPO] esta em branco, assumido valor \"CAMPO EM BRANCO\"") +
+          respostaErro(30, "001000", "5C", 0, "Tag [POSEDCAMPO] esta em branco, assumido valor 1") +
+          respostaErro(30, "001000", "5C", 0, "Tag [OBRIGCAMPO] esta em branco, assumido valor 0") +
+          respostaErro(30, "001000", "5C", 0, "Tag [TIPOCAMPO] esta em branco, assumido valor 0"));
   EXPECT_EQ(linhas("SELECT idMacro, Titulo, Terminal, Hash, TE, TC FROM tCfgMacro"),
             (Linhas{"0|MACRO EM BRANCO|1|0|0|1"}));
   EXPECT_EQ(linhas("SELECT Nome, Tipo, Tam, lin, col, alin, Obrig FROM tCfgMacroCampos"),
