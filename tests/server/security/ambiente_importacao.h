@@ -51,23 +51,7 @@ struct AmbienteImportacao : AmbienteTeleCmd {
   // joined with "|".
   std::vector<std::string> linhas(const std::string& sql) { return linhasDe(*dbSSE, sql); }
   std::vector<std::string> linhasZenthora(const std::string& sql) { return linhasDe(*dbZenthora, sql); }
-  std::int64_t conta(const std::string& sql) {
-    db::Statement st(*dbSSE, sql);
-    st.open();
-    return st.field(std::size_t{0}).asInt64();
-  }
-
-  static std::vector<std::string> linhasDe(db::Connection& c, const std::string& sql) {
-    db::Statement st(c, sql);
-    st.open();
-    std::vector<std::string> out;
-    for (; !st.eof(); st.next()) {
-      std::string l;
-      for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
-      out.push_back(l);
-    }
-    return out;
-  }
+  std::int64_t conta(const std::string& sql) { return numeroDe(*dbSSE, sql); }
 };
 
 // A status/error reply of the imports as the client receives it.

@@ -34,22 +34,8 @@ struct AmbienteSeguranca : AmbienteTeleCmd {
 
   // The rows of a query on the security database, each as its values' texts
   // joined with "|".
-  std::vector<std::string> linhas(const std::string& sql) {
-    db::Statement st(*dbSSE, sql);
-    st.open();
-    std::vector<std::string> out;
-    for (; !st.eof(); st.next()) {
-      std::string l;
-      for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
-      out.push_back(l);
-    }
-    return out;
-  }
-  std::int64_t conta(const std::string& sql) {
-    db::Statement st(*dbSSE, sql);
-    st.open();
-    return st.field(std::size_t{0}).asInt64();
-  }
+  std::vector<std::string> linhas(const std::string& sql) { return linhasDe(*dbSSE, sql); }
+  std::int64_t conta(const std::string& sql) { return numeroDe(*dbSSE, sql); }
 
   // A telecomando with the given CodMsg and inner elements.
   static std::string telecomando(const std::string& codMsg, const std::string& corpo = "") {

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "central/central.h"
 #include "platform/clock/clock.h"
@@ -25,6 +27,26 @@
 #include "tests/support/temp_dir.h"
 
 namespace kvt::test {
+
+// The rows of a query, one text per row with its values joined by "|".
+inline std::vector<std::string> linhasDe(db::Connection& c, const std::string& sql) {
+  db::Statement st(c, sql);
+  st.open();
+  std::vector<std::string> out;
+  for (; !st.eof(); st.next()) {
+    std::string l;
+    for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
+    out.push_back(l);
+  }
+  return out;
+}
+
+// The first value of a query's first row as a number (a count).
+inline std::int64_t numeroDe(db::Connection& c, const std::string& sql) {
+  db::Statement st(c, sql);
+  st.open();
+  return st.field(std::size_t{0}).asInt64();
+}
 
 // The clock's "now" as every reply and list line shows it.
 inline constexpr const char* kAgora = "02/01/2024 03:04:05";

@@ -68,17 +68,7 @@ struct MensagensFormatadas : ::testing::Test {
   }
   std::string recebido() { return amb.canal.recebido(cliente); }
   // The rows of a query, one text per row with its columns joined by "|".
-  std::vector<std::string> linhas(const std::string& sql) {
-    db::Statement st(*amb.dbZenthora, sql);
-    st.open();
-    std::vector<std::string> r;
-    for (; !st.eof(); st.next()) {
-      std::string l;
-      for (std::size_t i = 0; i < st.columnCount(); ++i) l += (i ? "|" : "") + st.field(i).asString();
-      r.push_back(l);
-    }
-    return r;
-  }
+  std::vector<std::string> linhas(const std::string& sql) { return kvt::test::linhasDe(*amb.dbZenthora, sql); }
   std::size_t definicoes() {
     return linhas("SELECT 1 FROM tCfgMacro").size() + linhas("SELECT 1 FROM tCfgMacroCampos").size() +
            linhas("SELECT 1 FROM tMacroVeic").size() + linhas("SELECT 1 FROM tTelecomando").size();
