@@ -1,0 +1,34 @@
+#include "server/service/sonda_bancos.h"
+
+namespace kvt::service {
+
+namespace {
+
+KVT_SQL(sqlSondaZenthora, "SELECT COUNT(*) AS n FROM tDiagnostico WHERE 1 = 0",
+        "SELECT COUNT(*) AS n FROM tDiagnostico WHERE 1 = 0");
+KVT_SQL(sqlSondaBase, "SELECT COUNT(*) AS n FROM tModRas WHERE 1 = 0", "SELECT COUNT(*) AS n FROM tModRas WHERE 1 = 0");
+KVT_SQL(sqlSondaSSE, "SELECT COUNT(*) AS n FROM tAlvo WHERE 1 = 0", "SELECT COUNT(*) AS n FROM tAlvo WHERE 1 = 0");
+
+const db::SqlText& textoSonda(BancoSondado banco) {
+  switch (banco) {
+    case BancoSondado::dbZenthora: return sqlSondaZenthora();
+    case BancoSondado::dbBase: return sqlSondaBase();
+    case BancoSondado::dbSSE: break;
+  }
+  return sqlSondaSSE();
+}
+
+}  // namespace
+
+bool SondaBanco(db::Connection* conexao, BancoSondado banco) {
+  if (!conexao || !conexao->isOpen()) return false;
+  try {
+    db::Statement st(*conexao, textoSonda(banco));
+    st.open();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace kvt::service
