@@ -10,6 +10,7 @@ namespace kvt::runtime {
 
 using namespace text::literals;
 
+
 std::string UrlBanco(const ini::IniFile& ini, const std::string& nome) {
   const std::string url = ini.readString("BANCOS", nome, "");
   if (url.empty())

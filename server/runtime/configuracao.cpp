@@ -63,6 +63,7 @@ void LeChavesKorvatel(const ini::IniFile& ini, tConfiguracao& cfg) {
   cfg.Comandos_Por_Ciclo = ini.readInteger(kKorvatel, "Comandos_Por_Ciclo", 1);
   cfg.Espera_Max_Buffer = ini.readInteger(kKorvatel, "Espera_Max_Buffer", 0);
   cfg.Max_Comandos_Por_Conexao = ini.readInteger(kKorvatel, "Max_Comandos_Por_Conexao", 1000);
+  cfg.PORTA_HTTP = ini.readInteger(kKorvatel, "PORTA_HTTP", 0);
   cfg.SolicitaLogin = text::upperAscii(cfg.SOLICITA_LOGIN) == "SIM";
 }
 

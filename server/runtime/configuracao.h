@@ -44,6 +44,8 @@ struct tConfiguracao {
   // the command queue (0: no cap).
   std::int32_t Espera_Max_Buffer = 0;
   std::int32_t Max_Comandos_Por_Conexao = 1000;
+  // Port of the monitoring endpoint on 127.0.0.1 (/health, /metrics); 0 = off.
+  std::int32_t PORTA_HTTP = 0;
 
   // section CONTROLE
   std::int32_t ULTIMO_NUM_SEQ_PROCESSADO_CTRL = 0;
