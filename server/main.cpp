@@ -92,8 +92,8 @@ void mostraMensagem(const std::string& texto) {
 // shutdown runs on the main thread like any other event.
 int g_sinal[2] = {-1, -1};
 
-void aoSinal(int) {
-  const char c = 1;
+void aoSinal(int sinal) {
+  const char c = static_cast<char>(sinal);
   [[maybe_unused]] auto n = ::write(g_sinal[1], &c, 1);
 }
 
@@ -174,8 +174,9 @@ int executa(int argc, char** argv) {
     QSocketNotifier notificador(g_sinal[0], QSocketNotifier::Read);
     QObject::connect(&notificador, &QSocketNotifier::activated, [&] {
       char c;
-      [[maybe_unused]] auto n = ::read(g_sinal[0], &c, 1);
+      const bool lido = ::read(g_sinal[0], &c, 1) == 1;
       notificador.setEnabled(false);
+      principal.MotivoParada(!lido ? "sinal" : c == SIGINT ? "sinal SIGINT" : "sinal SIGTERM");
       if (janela) janela->Fechar();
       else principal.FormClose([] { QCoreApplication::quit(); });
     });

@@ -22,6 +22,8 @@
 #include "server/runtime/diagnostico.h"
 #include "server/runtime/intervalo_timer.h"
 #include "server/security/seg_eletronica.h"
+#include "server/service/endpoint_http.h"
+#include "server/service/sonda_bancos.h"
 #include "server/telecmd/consultas.h"
 #include "server/telecmd/permissao_central.h"
 #include "server/telecmd/resposta_erro.h"
@@ -104,6 +106,8 @@ bool TFPrincipal::FormCreate() {
     marcaVida();
     watchdog_ = std::make_unique<runtime::tThr_WatchDog>(sinal_, opcoes_.workDir, opcoes_.watchdog);
     watchdog_->start();
+    criaEndpoint();
+    notificador_.Pronto(estado_.BaseAtiva, link_ ? link_->NumConexoes() : 0);
   });
   return ok && estado_.Inicializado;
 }
@@ -233,6 +237,16 @@ void TFPrincipal::criaLink() {
   opcoes.post2xml = [this](const std::string& post) { return renderizador_->Post2XML(post); };
   link_ = std::make_unique<link::LinkClientes>(cfg_, estado_, logs_, std::move(opcoes));
   link_->Estatistica().Inicializa();
+  connect(link_.get(), &link::LinkClientes::envioTerminado, this, [this](bool entregue) {
+    if (entregue) {
+      ++estado_.Descargas;
+      estado_.TickUltimaDescarga = clk::tickCount();
+    } else {
+      // a failed flush discards the buffer and re-reads both positions from KORVATEL.INI
+      ++estado_.FalhasDescarga;
+      ++estado_.Retrocessos;
+    }
+  });
   fila_ = std::make_unique<link::FilaComandos>(
       *bancos_.dbZenthora, estado_, logs_, link_->Clientes(),
       [this](const std::string& documento, const std::string& ip, std::int32_t porta) {
@@ -277,11 +291,16 @@ bool TFPrincipal::ativaServidor() {
   return link_->Ativa(QHostAddress::Any, static_cast<quint16>(cfg_.KORVATEL_PORT));
 }
 
-void TFPrincipal::marcaVida() { sinal_.marca(clk::tickCount()); }
+void TFPrincipal::marcaVida() {
+  const std::uint32_t agora = clk::tickCount();
+  sinal_.marca(agora);
+  notificador_.SinalDeVida(agora, estado_.BaseAtiva, link_ ? link_->NumConexoes() : 0);
+}
 
 void TFPrincipal::tmrProcessaTimer() {
   marcaVida();
   if (leitura_) leitura_->ProcessFromDatabase();
+  estado_.TickUltimaPassagem = clk::tickCount();
 }
 
 void TFPrincipal::tmrMonitorAcumuloTimer() {
@@ -362,6 +381,7 @@ void TFPrincipal::AppException(const std::string& message) {
       estado_.UltimoNumSeqProcessadoCtrl = ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0);
       // The buffer keeps its documents for the next flush; they still count.
       estado_.EvtNoBuffer = link_ ? link_->Buffer().Documentos() : 0;
+      ++estado_.Retrocessos;
       registra(true, true);
       return;
     }
@@ -375,9 +395,14 @@ void TFPrincipal::FinalizaComErro() {
 }
 
 void TFPrincipal::FormClose(std::function<void()> pronto) {
+  const std::string programa = "KORVATEL" + std::to_string(estado_.NumModCom);
+  log("TFPrincipal.FormClose",
+      "Finalizando " + programa + " a pedido de: " + (motivoParada_.empty() ? "menu Fechar KVT" : motivoParada_));
+  notificador_.Parando();
+  endpoint_.reset();
   status_.lbAviso = "O KORVATEL está terminando a execução dos processos. Isso pode levar até 60 segundos. Aguarde..."_cp;
   const std::uint32_t inicio = clk::tickCount();
-  auto termina = [this, pronto] {
+  auto termina = [this, pronto, programa] {
     tmrEsperaFim_.stop();
     for (QTimer* t : {&tmrProcessa_, &tmrStatusQuillon_, &tmrMonitorAcumulo_, &tmrDiagnostico_, &tmrLocalizacao_})
       t->stop();
@@ -396,6 +421,7 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
     fila_.reset();
     link_.reset();
     if (watchdog_) watchdog_->stop();
+    log("TFPrincipal.FormClose", programa + " finalizado");
     if (pronto) pronto();
   };
   if (!estado_.EnviandoBuffer) {
@@ -410,6 +436,53 @@ void TFPrincipal::FormClose(std::function<void()> pronto) {
     if (!estado_.EnviandoBuffer || esgotado) termina();
   });
   tmrEsperaFim_.start();
+}
+
+void TFPrincipal::criaEndpoint() {
+  if (cfg_.PORTA_HTTP <= 0) return;
+  auto endpoint = std::make_unique<service::EndpointHttp>([this] { return Metricas(); }, [this] { return Saude(); });
+  if (cfg_.PORTA_HTTP > 65535 || !endpoint->Escuta(static_cast<std::uint16_t>(cfg_.PORTA_HTTP))) {
+    log("TFPrincipal.Monitoramento",
+        "Porta HTTP " + std::to_string(cfg_.PORTA_HTTP) + " indisponível; monitoramento desativado"_cp, true);
+    return;
+  }
+  endpoint_ = std::move(endpoint);
+  log("TFPrincipal.Monitoramento", "Monitoramento em http://127.0.0.1:" + std::to_string(endpoint_->Porta()));
+}
+
+std::uint16_t TFPrincipal::portaHttp() const { return endpoint_ ? endpoint_->Porta() : 0; }
+
+service::Metricas TFPrincipal::Metricas() {
+  service::Metricas m;
+  m.eventosLidos = estado_.EventosLidos;
+  m.eventosEntregues = estado_.TotalEvtEnviados;
+  m.descargas = estado_.Descargas;
+  m.tentativas = estado_.TentativasEnvio;
+  m.falhas = estado_.FalhasDescarga;
+  m.retrocessos = estado_.Retrocessos;
+  m.posicaoEventos = estado_.UltimoNumSeqProcessado;
+  m.posicaoControle = estado_.UltimoNumSeqProcessadoCtrl;
+  if (link_) {
+    m.clientesConectados = link_->NumConexoes();
+    m.tamanhoBuffer = link_->Buffer().TamBufferEnvio();
+    m.limiteBuffer = link_->Estatistica().LimBufCalculado();
+  }
+  if (leitura_) m.eventosAguardando = leitura_->NumEvtAguardando();
+  m.comandosNaFila = service::ComandosNaFila(bancos_.dbZenthora.get(), estado_.NumModCom);
+  return m;
+}
+
+service::Saude TFPrincipal::Saude() {
+  service::Saude s;
+  s.dbZenthora = service::SondaBanco(bancos_.dbZenthora.get(), service::BancoSondado::dbZenthora);
+  s.dbBase = service::SondaBanco(bancos_.dbBase.get(), service::BancoSondado::dbBase);
+  s.dbSSE = service::SondaBanco(bancos_.dbSSE.get(), service::BancoSondado::dbSSE);
+  s.baseAtiva = estado_.BaseAtiva;
+  s.inicializado = estado_.Inicializado;
+  const std::uint32_t agora = clk::tickCount();
+  if (estado_.TickUltimaPassagem) s.msDesdePassagem = clk::ticksBetween(*estado_.TickUltimaPassagem, agora);
+  if (estado_.TickUltimaDescarga) s.msDesdeDescarga = clk::ticksBetween(*estado_.TickUltimaDescarga, agora);
+  return s;
 }
 
 }  // namespace kvt::server

@@ -16,6 +16,8 @@
 #include "server/runtime/log_files.h"
 #include "server/runtime/status_model.h"
 #include "server/runtime/watchdog.h"
+#include "server/service/metricas.h"
+#include "server/service/notificador_systemd.h"
 
 namespace kvt::link {
 class LinkClientes;
@@ -44,6 +46,10 @@ class tRenderizadorPost;
 class tLeituraEventos;
 class CanalEventos;
 }  // namespace kvt::events
+
+namespace kvt::service {
+class EndpointHttp;
+}
 
 namespace kvt::server {
 
@@ -78,6 +84,14 @@ class TFPrincipal : public QObject {
   // Orderly shutdown: waits at most TIMEOUT for a running flush, frees in
   // order, then calls `pronto`.
   void FormClose(std::function<void()> pronto);
+  // What asked for the next FormClose ("sinal SIGTERM", ...), named in its log
+  // entry; without it the stop came from the window.
+  void MotivoParada(std::string motivo) { motivoParada_ = std::move(motivo); }
+
+  // What the monitoring endpoint publishes; the endpoint's port (0 when off).
+  service::Metricas Metricas();
+  service::Saude Saude();
+  std::uint16_t portaHttp() const;
 
   // Timer handlers.
   void tmrStatusQuillonTimer();
@@ -123,6 +137,7 @@ class TFPrincipal : public QObject {
   void atualizaStatusBase(bool ativa);
   void fechaBancos();
   void conecta(QTimer& timer, void (TFPrincipal::*handler)());
+  void criaEndpoint();
 
   OpcoesServidor opcoes_;
   runtime::Bancos& bancos_;
@@ -159,6 +174,9 @@ class TFPrincipal : public QObject {
   QTimer tmrDiagnostico_;
   QTimer tmrLocalizacao_;
   QTimer tmrEsperaFim_;
+  service::NotificadorSystemd notificador_;
+  std::unique_ptr<service::EndpointHttp> endpoint_;
+  std::string motivoParada_;
 };
 
 }  // namespace kvt::server

@@ -141,6 +141,7 @@ void tLeituraEventos::lePassagem(bool controle) {
     }
     posicao = numSeq;
     linhaEmCurso_ = {controle, numSeq};
+    ++d_.estado.EventosLidos;
 
     std::int32_t codigo = 0;
     std::string textoCodigo;

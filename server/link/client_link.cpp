@@ -482,6 +482,7 @@ ResultadoEnvio LinkClientes::prossegue() {
              e.enviado != e.tamanho && !c->encerrada) {
         logs_.log(kRotinaEsvazia, "Enviando");
         const long aceitos = enviaResto(c);
+        ++estado_.TentativasEnvio;
         if (aceitos > 0) e.enviado += static_cast<std::size_t>(aceitos);
         const std::int32_t tentativa = e.tentativa;
         if (!conexoes_.empty()) {

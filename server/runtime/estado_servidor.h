@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace kvt::runtime {
 
@@ -22,6 +23,14 @@ struct EstadoServidor {
   std::int64_t TotalCmdEnviados = 0;
   std::int64_t TotalEvtEnviados = 0;
   std::int32_t EvtNoBuffer = 0;
+  // Running totals and times the monitoring endpoint publishes.
+  std::int64_t EventosLidos = 0;     // event records read from both tables
+  std::int64_t Descargas = 0;        // flushes that reached every client
+  std::int64_t TentativasEnvio = 0;  // send attempts to clients, retries included
+  std::int64_t FalhasDescarga = 0;   // flushes that failed and discarded the buffer
+  std::int64_t Retrocessos = 0;      // positions re-read from KORVATEL.INI after a failure
+  std::optional<std::uint32_t> TickUltimaPassagem;  // end of the last event pass
+  std::optional<std::uint32_t> TickUltimaDescarga;  // end of the last flush that reached every client
 };
 
 }  // namespace kvt::runtime

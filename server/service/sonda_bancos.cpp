@@ -18,7 +18,28 @@ const db::SqlText& textoSonda(BancoSondado banco) {
   return sqlSondaSSE();
 }
 
+[[maybe_unused]] const bool kComposedRegistered = [] {
+  db::registerComposed("sqlContaComandos", sqlContaComandos(2));
+  return true;
+}();
+
 }  // namespace
+
+db::SqlText sqlContaComandos(int numModCom) {
+  const std::string texto = "SELECT COUNT(*) AS n FROM tFilaComandoKVT WHERE ModCom = " + std::to_string(numModCom);
+  return {texto, texto};
+}
+
+std::int64_t ComandosNaFila(db::Connection* dbZenthora, int numModCom) {
+  if (!dbZenthora || !dbZenthora->isOpen()) return -1;
+  try {
+    db::Statement st(*dbZenthora, sqlContaComandos(numModCom));
+    st.open();
+    return st.eof() ? 0 : st.field("n").asInt64();
+  } catch (...) {
+    return -1;
+  }
+}
 
 bool SondaBanco(db::Connection* conexao, BancoSondado banco) {
   if (!conexao || !conexao->isOpen()) return false;

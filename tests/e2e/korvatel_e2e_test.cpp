@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "central/central.h"
@@ -124,6 +125,10 @@ TEST_F(KorvatelE2E, CleanStartAcceptsClientsRefusesASecondInstanceAndStopsOnSigt
   ASSERT_TRUE(first->waitForFinished(10000));
   EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(first->exitCode(), 0) << first->readAllStandardError().toStdString();
+  // the log tells a clean stop, and what asked for it, from a crash
+  EXPECT_NE(log().find("[TFPrincipal.FormClose] Finalizando KORVATEL2 a pedido de: sinal SIGTERM"), std::string::npos)
+      << log();
+  EXPECT_NE(log().find("[TFPrincipal.FormClose] KORVATEL2 finalizado"), std::string::npos) << log();
 }
 
 // With a display (here the offscreen platform behind a display name) the
@@ -419,4 +424,115 @@ TEST_F(DemoE2E, TargetsAndFencesImportedByAClientAreListedToIt) {
   ASSERT_FALSE(alvo.eof());
   EXPECT_EQ(alvo.field("Tolerancia_Alvo").asInt(), 150);
   EXPECT_EQ(alvo.field("IdVeiculo").asInt(), 4096);
+}
+
+namespace {
+
+struct RespostaHttp {
+  int status = 0;  // 0: no answer
+  std::string corpo;
+};
+
+// GET on 127.0.0.1 with HTTP/1.0; the status and the body.
+RespostaHttp httpGet(int porta, const std::string& caminho) {
+  QTcpSocket s;
+  s.connectToHost("127.0.0.1", static_cast<quint16>(porta));
+  if (!s.waitForConnected(3000)) return {};
+  const std::string pedido = "GET " + caminho + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+  s.write(pedido.data(), static_cast<qint64>(pedido.size()));
+  std::string r;
+  for (int i = 0; i < 100; ++i) {
+    if (s.waitForReadyRead(50)) r += s.readAll().toStdString();
+    const auto fim = r.find("\r\n\r\n");
+    const auto cl = r.find("Content-Length: ");
+    if (fim != std::string::npos && cl != std::string::npos && cl < fim &&
+        r.size() - (fim + 4) >= std::stoul(r.substr(cl + 16)))
+      break;
+    if (s.state() != QAbstractSocket::ConnectedState) break;
+  }
+  RespostaHttp resposta;
+  if (r.rfind("HTTP/1.1 ", 0) != 0 || r.size() < 12) return resposta;
+  resposta.status = std::stoi(r.substr(9, 3));
+  const auto fim = r.find("\r\n\r\n");
+  if (fim != std::string::npos) resposta.corpo = r.substr(fim + 4);
+  return resposta;
+}
+
+// The value of one sample of /metrics; -1 when it is not there.
+long long amostra(const std::string& metricas, const std::string& nome) {
+  const auto i = metricas.find("\n" + nome + " ");
+  return i == std::string::npos ? -1 : std::stoll(metricas.substr(i + nome.size() + 2));
+}
+
+void estraga(const std::string& banco) {
+  for (const std::string sufixo : {"", "-wal", "-shm"}) {
+    std::fstream f(banco + sufixo, std::ios::in | std::ios::out | std::ios::binary);
+    if (f) f << std::string(8192, 'Z');
+  }
+}
+
+}  // namespace
+
+TEST_F(DemoE2E, MetricsMoveWhileEventsFlowAndHealthFailsWhenADatabaseIsGone) {
+  const int portaHttp = freePort();
+  ini::IniFile(files.ini).writeInteger("KORVATEL", "PORTA_HTTP", portaHttp);
+  QProcess quillon;
+  quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+  quillon.setProgram(QString::fromStdString((test::binaryDir() / "bin" / "quillon-sim").string()));
+  quillon.setArguments({"--ini", QString::fromStdString(files.ini), "--rate", "20", "--vehicles", "20"});
+  quillon.start();
+  ASSERT_TRUE(quillon.waitForStarted(5000));
+
+  auto server = start(dir.path().string());
+  ASSERT_TRUE(waitForLog("Korvatel inicializado corretamente")) << log();
+  EXPECT_TRUE(waitForLog("Monitoramento em http://127.0.0.1:" + std::to_string(portaHttp))) << log();
+  const std::string antes = httpGet(portaHttp, "/metrics").corpo;
+  ASSERT_EQ(amostra(antes, "korvatel_clientes_conectados"), 0) << antes;
+
+  QTcpSocket client;
+  client.connectToHost("127.0.0.1", static_cast<quint16>(port()));
+  ASSERT_TRUE(client.waitForConnected(5000));
+  client.write("<telecomando><CodMsg>-27</CodMsg><LoginOperador>ADMIN</LoginOperador><Senha>admin</Senha>"
+               "</telecomando>");
+  std::string received;
+  ASSERT_TRUE(waitForBytes(client, received, "<Localizacao>", 30000)) << received.substr(0, 2000) << log();
+
+  // the counters move while events flow (the client keeps reading so flushes succeed)
+  std::string depois;
+  for (int i = 0; i < 200; ++i) {
+    waitForBytes(client, received, "\x01", 50);
+    depois = httpGet(portaHttp, "/metrics").corpo;
+    if (amostra(depois, "korvatel_eventos_entregues_total") > amostra(antes, "korvatel_eventos_entregues_total") &&
+        amostra(depois, "korvatel_descargas_total") > 0 && amostra(depois, "korvatel_eventos_lidos_total") > 0 &&
+        amostra(depois, "korvatel_tentativas_envio_total") > 0)
+      break;
+  }
+  EXPECT_GT(amostra(depois, "korvatel_eventos_entregues_total"), 0) << depois;
+  EXPECT_GT(amostra(depois, "korvatel_descargas_total"), 0) << depois;
+  EXPECT_GT(amostra(depois, "korvatel_eventos_lidos_total"), 0) << depois;
+  EXPECT_GT(amostra(depois, "korvatel_tentativas_envio_total"), 0) << depois;
+  EXPECT_EQ(amostra(depois, "korvatel_clientes_conectados"), 1) << depois;
+  EXPECT_EQ(amostra(depois, "korvatel_falhas_descarga_total"), 0) << depois;
+  EXPECT_GT(amostra(depois, "korvatel_posicao_numseq{tabela=\"eventos\"}"), 0) << depois;
+  EXPECT_GE(amostra(depois, "korvatel_comandos_na_fila"), 0) << depois;
+  EXPECT_EQ(depois.find("IdTerminal"), std::string::npos);
+
+  auto saude = httpGet(portaHttp, "/health");
+  EXPECT_EQ(saude.status, 200) << saude.corpo;
+
+  // the security database goes away: nothing on a timer touches it, so the
+  // server keeps running and only the health check sees it
+  estraga(files.sse);
+  saude = httpGet(portaHttp, "/health");
+  EXPECT_EQ(saude.status, 503) << saude.corpo;
+  EXPECT_NE(saude.corpo.find("\"dbSSE\":false"), std::string::npos) << saude.corpo;
+  EXPECT_NE(saude.corpo.find("\"dbZenthora\":true"), std::string::npos) << saude.corpo;
+
+  // the central itself goes away: the next heartbeat finds it gone and the
+  // process ends with code 1, for the service manager to restart it
+  quillon.terminate();
+  ASSERT_TRUE(quillon.waitForFinished(5000));
+  estraga(files.zenthora);
+  ASSERT_TRUE(server->waitForFinished(15000));
+  EXPECT_EQ(server->exitCode(), 1);
 }

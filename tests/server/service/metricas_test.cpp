@@ -135,3 +135,19 @@ TEST(SondaBanco, AnswersForEachDatabaseOfTheCentralAndFailsQuietlyWhenItIsGone) 
   }
   EXPECT_FALSE(service::SondaBanco(zenthora.get(), service::BancoSondado::dbZenthora));
 }
+
+TEST(ComandosNaFila, CountsOnlyTheModulesDocumentsAndAnswersMinusOneWhenItCannot) {
+  test::TempDir dir;
+  const auto files = central::createCentral(dir.path().string());
+  auto zenthora = db::Connection::open(files.urlZenthora);
+  EXPECT_EQ(service::ComandosNaFila(zenthora.get(), 2), 0);
+  for (int modulo : {2, 2, 3})
+    db::Statement(*zenthora, "INSERT INTO tFilaComandoKVT (XML, IP, Porta, DHEntrada, ModCom) VALUES ('<x/>', "
+                             "'127.0.0.1', 1, datetime('now'), " + std::to_string(modulo) + ")")
+        .execute();
+  EXPECT_EQ(service::ComandosNaFila(zenthora.get(), 2), 2);
+  EXPECT_EQ(service::ComandosNaFila(zenthora.get(), 3), 1);
+  EXPECT_EQ(service::ComandosNaFila(nullptr, 2), -1);
+  zenthora->close();
+  EXPECT_EQ(service::ComandosNaFila(zenthora.get(), 2), -1);
+}

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "server/service/notificador_systemd.h"
 
 #include "server/service/sd_notify.h"
 #include "tests/support/temp_dir.h"
@@ -105,4 +108,48 @@ TEST(NotificaSystemd, WatchdogIntervalOnlyForThisProcess) {
     Ambiente p("WATCHDOG_PID", c.pid);
     EXPECT_EQ(service::IntervaloWatchdogSystemdMs(), c.ms) << c.usec << " pid " << c.pid;
   }
+}
+
+TEST(NotificadorSystemd, ReadyOnceThenWatchdogAtItsPaceStatusOnChangeAndNothingAfterStopping) {
+  std::vector<std::string> enviados;
+  service::NotificadorSystemd n(
+      [&](std::string_view s) {
+        enviados.emplace_back(s);
+        return true;
+      },
+      60000);  // WatchdogSec=60: a sign of life every 10 s at most
+  EXPECT_EQ(n.IntervaloVidaMs(), 10000u);
+  n.SinalDeVida(0, false, 0);  // before READY the manager hears nothing
+  EXPECT_TRUE(enviados.empty());
+  n.Pronto(false, 0);
+  n.Pronto(false, 0);
+  EXPECT_EQ(enviados, (std::vector<std::string>{"READY=1", "STATUS=Base: fora do ar, clientes: 0"}));
+  enviados.clear();
+
+  // ticks near the top of the 32-bit counter wrap without a burst or a silence
+  const std::uint32_t t0 = 0xFFFFF000u;
+  n.SinalDeVida(t0, false, 0);
+  n.SinalDeVida(t0 + 1000, false, 0);
+  n.SinalDeVida(t0 + 9999, true, 0);
+  n.SinalDeVida(t0 + 10000, true, 0);
+  n.SinalDeVida(t0 + 12000, true, 2);
+  n.SinalDeVida(t0 + 20000, true, 2);
+  EXPECT_EQ(enviados, (std::vector<std::string>{"WATCHDOG=1", "STATUS=Base: conectada, clientes: 0", "WATCHDOG=1",
+                                                "STATUS=Base: conectada, clientes: 2", "WATCHDOG=1"}));
+  enviados.clear();
+  n.Parando();
+  n.Parando();
+  n.SinalDeVida(t0 + 40000, false, 0);
+  EXPECT_EQ(enviados, (std::vector<std::string>{"STOPPING=1"}));
+
+  // without a watchdog (or outside systemd) only READY, STATUS and STOPPING go out
+  enviados.clear();
+  service::NotificadorSystemd sem([&](std::string_view s) {
+    enviados.emplace_back(s);
+    return true;
+  }, 0);
+  sem.Pronto(true, 1);
+  sem.SinalDeVida(5000, true, 1);
+  EXPECT_EQ(enviados.size(), 2u);
+  EXPECT_EQ(service::NotificadorSystemd([](std::string_view) { return true; }, 3000).IntervaloVidaMs(), 1500u);
 }

@@ -3,6 +3,7 @@
 // stored procedure that a registered statement names is in the table.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
@@ -20,6 +21,11 @@ struct Objeto {
   std::string banco;
   std::vector<std::string> colunas;
 };
+
+std::string minusculas(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
 
 // The rows of the table under "### What a central must provide".
 std::map<std::string, Objeto> contratoDoReadme() {
@@ -83,7 +89,8 @@ TEST(ContratoDaCentral, EveryObjectAndColumnTheReadmeNamesExistsInTheEmbeddedCen
 }
 
 TEST(ContratoDaCentral, EveryTableAndProcedureTheServerNamesIsInTheReadme) {
-  const auto contrato = contratoDoReadme();
+  std::set<std::string> contrato;  // names compare without case, as in the central's collation
+  for (const auto& [nome, o] : contratoDoReadme()) contrato.insert(minusculas(nome));
   const std::regex procedimento(R"re(\bexec(?:ute)?\s+(?:\w+\.\.)?(\w+))re", std::regex::icase);
   const std::regex tabela(R"re(\b(?:from|join|into|update|table|insert|delete)\s+(?:\w+\.\.)?(\w+))re",
                           std::regex::icase);
@@ -91,14 +98,39 @@ TEST(ContratoDaCentral, EveryTableAndProcedureTheServerNamesIsInTheReadme) {
   for (const db::RegisteredStatement& s : db::registeredStatements()) {
     const std::string& t = s.sql.mssql;
     for (std::sregex_iterator i(t.begin(), t.end(), procedimento), fim; i != fim; ++i)
-      if (!contrato.count((*i)[1])) faltam.insert((*i)[1].str() + " (" + s.name + ")");
+      if (!contrato.count(minusculas((*i)[1]))) faltam.insert((*i)[1].str() + " (" + s.name + ")");
     for (std::sregex_iterator i(t.begin(), t.end(), tabela), fim; i != fim; ++i) {
       const std::string n = (*i)[1];
-      const bool nomeDeTabela = n.size() > 1 && n[0] == 't' && std::isupper(static_cast<unsigned char>(n[1]));
-      if (nomeDeTabela && !contrato.count(n)) faltam.insert(n + " (" + s.name + ")");
+      const bool nomeDeTabela = n.size() > 1 && (n[0] == 't' || n[0] == 'T');
+      if (nomeDeTabela && !contrato.count(minusculas(n))) faltam.insert(n + " (" + s.name + ")");
     }
   }
   std::string lista;
   for (const auto& f : faltam) lista += f + "\n";
   EXPECT_EQ(lista, "") << "add these to the README's contract table";
+}
+
+TEST(ChavesDoIni, EveryKeyTheServerReadsHasARowInTheReadmeTable) {
+  const std::string readme = test::readFile((test::sourceDir() / "README.md").string());
+  const auto inicio = readme.find("## KORVATEL.INI");
+  ASSERT_NE(inicio, std::string::npos);
+  const std::string tabela = readme.substr(inicio, readme.find("\n## ", inicio + 1) - inicio);
+  const std::regex leitura(R"re((?:read(?:Integer|String)|readChar|AbreBanco)\(\s*\w+,\s*"(\w+)")re");
+  std::set<std::string> faltam;
+  std::size_t chaves = 0;
+  for (const char* pasta : {"server", "platform/ini"}) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(test::sourceDir() / pasta)) {
+      if (e.path().extension() != ".cpp") continue;
+      const std::string fonte = test::readFile(e.path().string());
+      for (std::sregex_iterator i(fonte.begin(), fonte.end(), leitura), fim; i != fim; ++i) {
+        ++chaves;
+        const std::string chave = (*i)[1];
+        if (tabela.find("| `" + chave + "` |") == std::string::npos) faltam.insert(chave);
+      }
+    }
+  }
+  EXPECT_GT(chaves, 30u) << "the scan found too few reads to be looking at the server's sources";
+  std::string lista;
+  for (const auto& f : faltam) lista += f + "\n";
+  EXPECT_EQ(lista, "") << "add these keys to the README's KORVATEL.INI table";
 }
