@@ -5,8 +5,11 @@
 #                                schema/ (the embedded central's tables and stand-in procedures)
 include(GNUInstallDirs)
 
-set(KVT_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
-set(KVT_DOCDIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/korvatel)
+# The unit names the program by its installed path: the package's /usr unless
+# the build says otherwise (cmake --install with another prefix needs the same here).
+set(KVT_SERVICE_PREFIX /usr CACHE PATH "Installation prefix named by the service unit")
+set(KVT_BINDIR ${KVT_SERVICE_PREFIX}/${CMAKE_INSTALL_BINDIR})
+set(KVT_DOCDIR ${KVT_SERVICE_PREFIX}/${CMAKE_INSTALL_DATADIR}/doc/korvatel)
 configure_file(${CMAKE_SOURCE_DIR}/deploy/korvatel@.service.in ${CMAKE_BINARY_DIR}/deploy/korvatel@.service @ONLY)
 
 install(TARGETS korvatel kvtclient korvatel-central RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -24,6 +27,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "unixodbc, tdsodbc")
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/deploy/postinst)

@@ -92,7 +92,8 @@ TEST(ContratoDaCentral, EveryTableAndProcedureTheServerNamesIsInTheReadme) {
   std::set<std::string> contrato;  // names compare without case, as in the central's collation
   for (const auto& [nome, o] : contratoDoReadme()) contrato.insert(minusculas(nome));
   const std::regex procedimento(R"re(\bexec(?:ute)?\s+(?:\w+\.\.)?(\w+))re", std::regex::icase);
-  const std::regex tabela(R"re(\b(?:from|join|into|update|table|insert|delete)\s+(?:\w+\.\.)?(\w+))re",
+  // the lookahead leaves "into t" of "insert into t" for the next match
+  const std::regex tabela(R"re(\b(?:from|join|into|update|table|insert|delete)\s+(?=(?:\w+\.\.)?(\w+)))re",
                           std::regex::icase);
   std::set<std::string> faltam;
   for (const db::RegisteredStatement& s : db::registeredStatements()) {
@@ -115,7 +116,7 @@ TEST(ChavesDoIni, EveryKeyTheServerReadsHasARowInTheReadmeTable) {
   const auto inicio = readme.find("## KORVATEL.INI");
   ASSERT_NE(inicio, std::string::npos);
   const std::string tabela = readme.substr(inicio, readme.find("\n## ", inicio + 1) - inicio);
-  const std::regex leitura(R"re((?:read(?:Integer|String)|readChar|AbreBanco)\(\s*\w+,\s*"(\w+)")re");
+  const std::regex leitura(R"re((?:read(?:Integer|String)|readChar|AbreBanco)\(\s*(?:\w+|"\w+"),\s*"(\w+)")re");
   std::set<std::string> faltam;
   std::size_t chaves = 0;
   for (const char* pasta : {"server", "platform/ini"}) {
