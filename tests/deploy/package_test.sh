@@ -13,8 +13,10 @@ trap cleanup EXIT
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || {
   cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/korvatel_*.deb)
-dpkg-deb --info "$deb" | grep -q "Package: korvatel"
-dpkg-deb --info "$deb" | grep -q "Depends: .*libqt6"
+info=$(dpkg-deb --info "$deb")
+grep -q "Package: korvatel" <<<"$info" || { echo "$info"; exit 1; }
+grep -q "Depends: .*libqt6.*" <<<"$info" || { echo "no Qt in Depends: $info"; exit 1; }
+grep -q "Depends: .*adduser" <<<"$info" || { echo "no adduser in Depends: $info"; exit 1; }
 dpkg-deb -x "$deb" "$work/root"
 dpkg-deb -e "$deb" "$work/control"
 [ -x "$work/control/postinst" ]
@@ -48,4 +50,5 @@ grep -q "Korvatel inicializado corretamente" "$inst/KORVATEL01.log" || { echo "n
 kill -TERM "$pid"
 wait "$pid"
 pid=
+grep -q "Finalizando KORVATEL2 a pedido de: sinal SIGTERM" "$inst/KORVATEL01.log" || { echo "no stop entry"; exit 1; }
 echo "package ok: $(basename "$deb")"
