@@ -397,7 +397,7 @@ void TFPrincipal::FinalizaComErro() {
 void TFPrincipal::FormClose(std::function<void()> pronto) {
   const std::string programa = "KORVATEL" + std::to_string(estado_.NumModCom);
   log("TFPrincipal.FormClose",
-      "Finalizando " + programa + " a pedido de: " + (motivoParada_.empty() ? "menu Fechar KVT" : motivoParada_));
+      "Finalizando " + programa + " a pedido de: " + (motivoParada_.empty() ? "Fechar KVT na janela" : motivoParada_));
   notificador_.Parando();
   endpoint_.reset();
   status_.lbAviso = "O KORVATEL está terminando a execução dos processos. Isso pode levar até 60 segundos. Aguarde..."_cp;
