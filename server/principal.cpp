@@ -381,7 +381,6 @@ void TFPrincipal::AppException(const std::string& message) {
       estado_.UltimoNumSeqProcessadoCtrl = ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0);
       // The buffer keeps its documents for the next flush; they still count.
       estado_.EvtNoBuffer = link_ ? link_->Buffer().Documentos() : 0;
-      ++estado_.Retrocessos;
       registra(true, true);
       return;
     }
