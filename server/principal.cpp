@@ -242,7 +242,7 @@ void TFPrincipal::criaLink() {
       ++estado_.Descargas;
       estado_.TickUltimaDescarga = clk::tickCount();
     } else {
-      // a failed flush discards the buffer and re-reads both positions from KORVATEL.INI
+      // a failed flush re-reads both positions from KORVATEL.INI: the rows are read again
       ++estado_.FalhasDescarga;
       ++estado_.Retrocessos;
     }
