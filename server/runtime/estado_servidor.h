@@ -27,7 +27,7 @@ struct EstadoServidor {
   std::int64_t EventosLidos = 0;     // event records read from both tables
   std::int64_t Descargas = 0;        // flushes that reached every client
   std::int64_t TentativasEnvio = 0;  // send attempts to clients, retries included
-  std::int64_t FalhasDescarga = 0;   // flushes that failed and discarded the buffer
+  std::int64_t FalhasDescarga = 0;   // flushes that failed (their events are read again)
   std::int64_t Retrocessos = 0;      // positions re-read from KORVATEL.INI after a failure
   std::optional<std::uint32_t> TickUltimaPassagem;  // end of the last event pass
   std::optional<std::uint32_t> TickUltimaDescarga;  // end of the last flush that reached every client

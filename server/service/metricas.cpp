@@ -44,7 +44,7 @@ std::string FormataMetricas(const Metricas& m) {
           m.descargas);
   metrica(out, "korvatel_tentativas_envio_total", "counter", "Send attempts to clients, retries included.",
           m.tentativas);
-  metrica(out, "korvatel_falhas_descarga_total", "counter", "Flushes that failed and discarded the buffer.",
+  metrica(out, "korvatel_falhas_descarga_total", "counter", "Flushes that failed; their events are read again.",
           m.falhas);
   metrica(out, "korvatel_retrocessos_total", "counter", "Event positions rewound after a failed flush.",
           m.retrocessos);

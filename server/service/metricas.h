@@ -13,7 +13,7 @@ struct Metricas {
   std::int64_t eventosEntregues = 0;  // rendered events handed to clients by a complete flush
   std::int64_t descargas = 0;         // flushes that reached every client
   std::int64_t tentativas = 0;        // send attempts to clients (retries included)
-  std::int64_t falhas = 0;            // flushes that failed and discarded the buffer
+  std::int64_t falhas = 0;            // flushes that failed (their events are read again)
   std::int64_t retrocessos = 0;       // positions rewound to KORVATEL.INI after a failure
   std::int64_t clientesConectados = 0;
   std::int64_t comandosNaFila = 0;    // documents waiting in tFilaComandoKVT
