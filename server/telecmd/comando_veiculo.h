@@ -19,6 +19,7 @@
 #include "server/runtime/configuracao.h"
 #include "server/runtime/estado_servidor.h"
 #include "server/runtime/log_files.h"
+#include "server/telecmd/dependencias_veiculo.h"
 #include "server/telecmd/despacho.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/verifica_transmissao.h"
@@ -36,16 +37,7 @@ inline constexpr const char* kCausasAutorizacao[] = {"2", "130", "3", "131", "14
 
 class tComandoVeiculo {
  public:
-  struct Dependencias {
-    db::Connection& dbZenthora;
-    const runtime::tConfiguracao& cfg;     // NOME_MR
-    const runtime::EstadoServidor& estado;  // BaseAtiva
-    runtime::LogFiles& logs;
-    RespostaStatusErro& respostas;
-    tVerificaTransmissao& verifica;
-    common::tCadastroVeiculos& cadastro;
-    common::tQrVeiculo& qrVeiculo;
-  };
+  using Dependencias = DependenciasVeiculo;
 
   explicit tComandoVeiculo(const Dependencias& d);
   tComandoVeiculo(const tComandoVeiculo&) = delete;

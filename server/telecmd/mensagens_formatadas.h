@@ -19,6 +19,7 @@
 #include "server/runtime/configuracao.h"
 #include "server/runtime/estado_servidor.h"
 #include "server/runtime/log_files.h"
+#include "server/telecmd/dependencias_veiculo.h"
 #include "server/telecmd/despacho.h"
 #include "server/telecmd/resposta_erro.h"
 #include "server/telecmd/verifica_transmissao.h"
@@ -73,16 +74,7 @@ std::string TextoHashSemSinal(std::int32_t hash);
 
 class tMensagensFormatadas {
  public:
-  struct Dependencias {
-    db::Connection& dbZenthora;
-    const runtime::tConfiguracao& cfg;     // NOME_MR
-    const runtime::EstadoServidor& estado;  // BaseAtiva
-    runtime::LogFiles& logs;
-    RespostaStatusErro& respostas;
-    tVerificaTransmissao& verifica;
-    common::tCadastroVeiculos& cadastro;
-    common::tQrVeiculo& qrVeiculo;
-  };
+  using Dependencias = DependenciasVeiculo;
 
   explicit tMensagensFormatadas(const Dependencias& d);
   tMensagensFormatadas(const tMensagensFormatadas&) = delete;

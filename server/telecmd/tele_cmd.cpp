@@ -35,6 +35,10 @@ constexpr std::size_t kMaxLinhasLista = 1000;
 
 }  // namespace
 
+DependenciasVeiculo tTeleCmd::dependenciasVeiculo(const Dependencias& d) {
+  return {d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_};
+}
+
 tTeleCmd::tTeleCmd(const Dependencias& d)
     : canal_(d.canal),
       cfg_(d.cfg),
@@ -48,10 +52,8 @@ tTeleCmd::tTeleCmd(const Dependencias& d)
       verifica_(std::make_unique<tVerificaTransmissao>(d.dbZenthora, d.cfg.TIMEOUT_DESABILITAR_GPRS_TELECMD)),
       cadastro_(std::make_unique<common::tCadastroVeiculos>(d.dbZenthora)),
       qrVeiculo_(std::make_unique<common::tQrVeiculo>(d.dbZenthora)),
-      comandoVeiculo_(std::make_unique<tComandoVeiculo>(tComandoVeiculo::Dependencias{
-          d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_})),
-      mensagensFormatadas_(std::make_unique<tMensagensFormatadas>(tMensagensFormatadas::Dependencias{
-          d.dbZenthora, d.cfg, d.estado, d.logs, d.respostas, *verifica_, *cadastro_, *qrVeiculo_})) {
+      comandoVeiculo_(std::make_unique<tComandoVeiculo>(dependenciasVeiculo(d))),
+      mensagensFormatadas_(std::make_unique<tMensagensFormatadas>(dependenciasVeiculo(d))) {
   DefineTratador(Tratador::EfetuaLogin, [this](const PedidoTeleCmd& p) {
     EfetuaLogin(p.raiz, p.ip, p.porta);
     return true;

@@ -23,6 +23,7 @@
 #include "server/common/veiculo.h"
 #include "server/telecmd/canal_clientes.h"
 #include "server/telecmd/comando_veiculo.h"
+#include "server/telecmd/dependencias_veiculo.h"
 #include "server/telecmd/despacho.h"
 #include "server/telecmd/mensagens_formatadas.h"
 #include "server/telecmd/permissao_central.h"
@@ -125,6 +126,8 @@ class tTeleCmd {
   bool OcupadoListaOdometros() const { return ocupadoListaOdometros_; }
 
  private:
+  // What the vehicle-command handlers take, once the shared checks exist.
+  DependenciasVeiculo dependenciasVeiculo(const Dependencias& d);
   void despacha(const PedidoTeleCmd& pedido);
   bool chamaTratador(Tratador slot, const PedidoTeleCmd& pedido);
   void log(std::string_view mensagem);
