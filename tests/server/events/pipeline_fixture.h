@@ -45,6 +45,7 @@
 #include "tests/support/temp_dir.h"
 
 #include "tests/support/cliente_qt.h"
+#include "tests/support/laco_eventos.h"
 
 #include "tests/server/events/central_eventos.h"
 
@@ -53,22 +54,6 @@ namespace kvt::test {
 
 using namespace kvt::text::literals;
 
-
-inline bool esperaAte(const std::function<bool()>& pred, int ms = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
-
-inline void giraLoop(int ms = 30) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 using Cliente = test::ClienteQt;
 
