@@ -2,15 +2,15 @@
 
 #include <QTcpSocket>
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <limits>
+#include <system_error>
 
 #include "platform/clock/clock.h"
 #include "platform/ini/ini_file.h"
+#include "platform/net/held_connection.h"
 #include "platform/text/ascii_case.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/date_time.h"
@@ -29,10 +29,29 @@ constexpr const char* kRotinaError = "TFPrincipal.SSocketClientError";
 constexpr const char* kRotinaEsvazia = "TFPrincipal.Esvazia_Buffer_Envio";
 constexpr const char* kControle = "CONTROLE";
 
-// The socket layer's codes for a connection aborted on this side and one
-// reset by the peer.
+// The socket layer's codes for a connection aborted on this side (a time-out
+// of the transmission included) and one reset by the peer.
 constexpr int kConexaoAbortada = 10053;
 constexpr int kConexaoFechada = 10054;
+
+int codigoDoErro(int erro) {
+  switch (erro) {
+    case ECONNABORTED:
+    case ETIMEDOUT:
+      return kConexaoAbortada;
+    case ECONNRESET:
+    case EPIPE:
+      return kConexaoFechada;
+    default:
+      return 0;
+  }
+}
+
+// A send the system could not make, for a reason other than the connection.
+class ErroEnvio : public std::system_error {
+ public:
+  explicit ErroEnvio(int erro) : std::system_error(erro, std::generic_category(), "send") {}
+};
 
 std::string enderecoPonto(const QHostAddress& endereco) {
   bool ipv4 = false;
@@ -46,13 +65,17 @@ std::uint32_t decorrido(std::uint32_t desde) { return clk::ticksBetween(desde, c
 
 struct LinkClientes::Conexao {
   QTcpSocket* socket = nullptr;
-  qintptr descritor = -1;
+  // Held until the disconnect: the flush sends through it, and it tells a
+  // reset from an orderly close after the socket layer closed its own.
+  net::HeldConnection propria;
   std::string ip;
   std::int32_t porta = 0;
   CortadorTelecomando recepcao;
   bool esperando = false;  // an incomplete document waits for its closing tag
   std::uint32_t inicioEspera = 0;
   bool encerrada = false;
+  bool erroRelatado = false;        // an error of this connection was logged
+  bool fechadaPeloServidor = false;  // the server closes it (time-out, failed send)
   std::string retida;  // direct writes held back while this client is midway through a flush
 };
 
@@ -83,6 +106,7 @@ LinkClientes::~LinkClientes() {
     QObject::disconnect(c->socket, nullptr, this, nullptr);
     c->socket->abort();
     delete c->socket;
+    c->propria.close();
   }
   conexoes_.clear();
   servidor_.close();
@@ -131,7 +155,7 @@ void LinkClientes::SSocketClientConnect(QTcpSocket* socket) {
 
   auto c = std::make_shared<Conexao>();
   c->socket = socket;
-  c->descritor = socket->socketDescriptor();
+  c->propria = net::HeldConnection(static_cast<int>(socket->socketDescriptor()));
   c->ip = ip;
   c->porta = porta;
   conexoes_.push_back(c);
@@ -149,10 +173,12 @@ void LinkClientes::SSocketClientConnect(QTcpSocket* socket) {
   });
   connect(socket, &QTcpSocket::errorOccurred, this, [this, fraca](QAbstractSocket::SocketError erro) {
     // A peer that closes or resets the connection ends it through the
-    // disconnect event; every other error is reported.
+    // disconnect event, which tells the two apart; every other error is
+    // reported here.
     if (erro == QAbstractSocket::RemoteHostClosedError) return;
     guarda([&] {
-      if (auto c = fraca.lock()) SSocketClientError(*c, 0);
+      auto c = fraca.lock();
+      if (c && !c->encerrada) SSocketClientError(*c, codigoDoErro(c->propria.takePendingError()));
     });
   });
 
@@ -172,11 +198,18 @@ void LinkClientes::SSocketClientDisconnect(const ConexaoPtr& c) {
       erro = std::current_exception();
     }
   }
+  // The socket layer reads a reset by the peer as an orderly close; the
+  // kernel still knows, while the connection is held.
+  if (!c->erroRelatado && !c->fechadaPeloServidor && c->propria.endedInError()) {
+    const int codigo = codigoDoErro(c->propria.takePendingError());
+    SSocketClientError(*c, codigo != 0 ? codigo : kConexaoFechada);
+  }
   c->encerrada = true;
   c->esperando = false;
   conexoes_.erase(std::remove(conexoes_.begin(), conexoes_.end(), c), conexoes_.end());
   QObject::disconnect(c->socket, nullptr, this, nullptr);
   c->socket->deleteLater();
+  c->propria.close();
 
   if (clientes_.Remove(c->ip, c->porta) && clientes_.NumClientes() == 0) estado_.IdUsuarioLogado = -1;
   logs_.log(kRotinaDisconnect, "Cliente [" + c->ip + ":" + std::to_string(c->porta) + "] desconectado com sucesso");
@@ -192,6 +225,7 @@ void LinkClientes::SSocketClientError(Conexao& c, int codigo) {
   logs_.log(kRotinaError,
             "Erro ao enviar XML para o Cliente IP:" + c.ip + " Porta:" + std::to_string(c.porta) + ", " + texto, true,
             true);
+  c.erroRelatado = true;
   // The error is absorbed here. A running flush keeps EnviandoBuffer: it ends
   // by itself, and a second flush must not start over it.
   if (!envio_.ativo) estado_.EnviandoBuffer = false;
@@ -199,8 +233,15 @@ void LinkClientes::SSocketClientError(Conexao& c, int codigo) {
 
 void LinkClientes::fechaConexao(const ConexaoPtr& c) {
   if (c->encerrada) return;
+  c->fechadaPeloServidor = true;
   c->socket->abort();  // normally reports the disconnect at once
   if (!c->encerrada) SSocketClientDisconnect(c);
+}
+
+void LinkClientes::confereAbortada(const ConexaoPtr& c) {
+  // A write the socket layer could not make aborts the socket; the connection
+  // ends here, so nothing more is written to it.
+  if (!c->encerrada && c->socket->state() == QAbstractSocket::UnconnectedState) SSocketClientDisconnect(c);
 }
 
 // ------------------------------------------------------------------ framing
@@ -296,12 +337,13 @@ void LinkClientes::RegistraLogin(const std::string& ip, int porta, std::int32_t 
 
 // ------------------------------------------------------------ direct writes
 
-void LinkClientes::escreveDireto(Conexao& c, const std::string& bytes) {
-  if (c.encerrada || bytes.empty()) return;
+void LinkClientes::escreveDireto(const ConexaoPtr& c, const std::string& bytes) {
+  if (c->encerrada || bytes.empty()) return;
   // Through the socket's own queue: what the peer cannot take at once is sent
   // as it drains, and a flush waits for that queue before its own bytes.
-  c.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  c.socket->flush();
+  c->socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  c->socket->flush();
+  confereAbortada(c);
 }
 
 void LinkClientes::EscreveEmTodasConexoes(const std::string& documento) {
@@ -310,7 +352,7 @@ void LinkClientes::EscreveEmTodasConexoes(const std::string& documento) {
     if (envio_.ativo && envio_.atual == c && envio_.enviado > 0 && envio_.enviado < envio_.tamanho)
       c->retida += documento;  // never inside a document of the flush
     else
-      escreveDireto(*c, documento);
+      escreveDireto(c, documento);
   }
 }
 
@@ -441,20 +483,24 @@ long LinkClientes::enviaResto(const ConexaoPtr& c) {
   // Bytes written directly to this client go out first, whole.
   if (c->socket->bytesToWrite() > 0) {
     c->socket->flush();
-    if (c->socket->bytesToWrite() > 0) return -1;
+    confereAbortada(c);
+    if (c->encerrada || c->socket->bytesToWrite() > 0) return -1;
   }
-  const char* dados = buffer_.Conteudo().data() + envio_.enviado;
-  const std::size_t resto = envio_.tamanho - envio_.enviado;
-  for (;;) {
-    const ssize_t aceitos = ::send(static_cast<int>(c->descritor), dados, resto, MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (aceitos >= 0) return static_cast<long>(aceitos);
-    if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
-    const int codigo = errno == ECONNABORTED ? kConexaoAbortada : kConexaoFechada;
-    SSocketClientError(*c, codigo);
-    fechaConexao(c);
-    return -1;
+  const net::SendResult r =
+      c->propria.send(buffer_.Conteudo().data() + envio_.enviado, envio_.tamanho - envio_.enviado);
+  switch (r.failure) {
+    case net::SendFailure::None:
+      return r.taken;
+    case net::SendFailure::WouldBlock:
+      return -1;
+    case net::SendFailure::Connection:
+      SSocketClientError(*c, codigoDoErro(r.error));
+      fechaConexao(c);
+      return -1;
+    case net::SendFailure::Local:
+      break;
   }
+  throw ErroEnvio(r.error);
 }
 
 ResultadoEnvio LinkClientes::prossegue() {
@@ -481,7 +527,14 @@ ResultadoEnvio LinkClientes::prossegue() {
       while (decorrido(e.inicio) < static_cast<std::uint32_t>(std::max(0, cfg_.TIMEOUT)) && !conexoes_.empty() &&
              e.enviado != e.tamanho && !c->encerrada) {
         logs_.log(kRotinaEsvazia, "Enviando");
-        const long aceitos = enviaResto(c);
+        long aceitos = -1;
+        try {
+          aceitos = enviaResto(c);
+        } catch (const ErroEnvio& erro) {
+          // The connection is not known to have failed: the attempts go on.
+          logs_.log(kRotinaEsvazia, "KVT tentou enviar [" + std::to_string(e.tentativa) +
+                                        "] o XML para os clientes Excecao [" + erro.what() + "].");
+        }
         ++estado_.TentativasEnvio;
         if (aceitos > 0) e.enviado += static_cast<std::size_t>(aceitos);
         const std::int32_t tentativa = e.tentativa;
@@ -517,7 +570,7 @@ ResultadoEnvio LinkClientes::prossegue() {
       if (!c->retida.empty()) {
         const std::string retida = std::move(c->retida);
         c->retida.clear();
-        escreveDireto(*c, retida);
+        escreveDireto(c, retida);
       }
       e.atual.reset();
       ++e.posicao;

@@ -153,7 +153,8 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   void finalizaEspera(Conexao& c, bool encontrado);
   void armaEsperaXML();
   void fechaConexao(const ConexaoPtr& c);
-  void escreveDireto(Conexao& c, const std::string& bytes);
+  void confereAbortada(const ConexaoPtr& c);
+  void escreveDireto(const ConexaoPtr& c, const std::string& bytes);
 
   void enfileira(const std::string& documento, OrigemDocumento origem);
   void armaTmrBuffer();
@@ -162,7 +163,9 @@ class LinkClientes : public QObject, public telecmd::CanalClientes {
   ResultadoEnvio prossegue();
   ResultadoEnvio conclui();
   [[noreturn]] void abandonaPorListaAlterada(std::size_t posicao);
-  // Offers the unsent rest of the flush to the client being served: bytes taken, or -1.
+  // Offers the unsent rest of the flush to the client being served: bytes
+  // taken, or -1. A send the system could not make for a reason other than the
+  // connection raises a std::system_error.
   long enviaResto(const ConexaoPtr& c);
   void releEnviosDoIni();
   void mostraTamBuf();

@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -579,4 +580,142 @@ TEST_F(LinkTest, BadInputNeverStopsTheServer) {
   }));
   EXPECT_TRUE(esperaAte([&] { return link->NumConexoes() == 1; }));
   EXPECT_TRUE(excecoes.empty());
+}
+
+// ------------------------------------------------------------ socket errors
+
+namespace {
+
+// Where the server meets the reset of a client (ruim); another client (outro)
+// stays connected throughout.
+struct CasoReset {
+  const char* nome;
+  std::function<void(LinkEnv&, ClienteLento& ruim, ClienteQt& outro)> roteiro;
+};
+
+const std::string kErro40 = envelope("<CodMsg> -40 </CodMsg>");
+
+std::size_t ocorrencias(const std::string& texto, const std::string& trecho) {
+  std::size_t n = 0;
+  for (std::size_t p = texto.find(trecho); p != std::string::npos; p = texto.find(trecho, p + 1)) ++n;
+  return n;
+}
+
+const CasoReset kCasosReset[] = {
+    {"WhileTheServerReads",
+     [](LinkEnv&, ClienteLento& ruim, ClienteQt&) {
+       ::send(ruim.fd, "<telecomando><meio>", 19, 0);
+       giraLoop();  // read, and waiting for the rest
+       ruim.reseta();
+     }},
+    {"OnADirectWrite",
+     [](LinkEnv& t, ClienteLento& ruim, ClienteQt& outro) {
+       ruim.reseta();
+       // no event loop in between: the write is the first to hear of it, and
+       // the connection ends there; the second reply finds it gone
+       t.link->EscreveEmTodasConexoes(kErro40);
+       EXPECT_EQ(t.link->NumConexoes(), 1);
+       t.link->EscreveEmTodasConexoes(kErro40);
+       EXPECT_TRUE(esperaAte([&] { return outro.recebido == kErro40 + kErro40; }));
+     }},
+    {"WhileAFlushWaitsOnIt",
+     [](LinkEnv& t, ClienteLento& ruim, ClienteQt&) {
+       t.link->Enfileira_XML_Envio(documentoGrande());
+       ASSERT_EQ(t.link->Esvazia_Buffer_Envio(), ResultadoEnvio::EmAndamento);
+       ruim.reseta();
+       ASSERT_TRUE(esperaAte([&] { return t.link->NumConexoes() == 1; }));
+       t.link->tmrTentativaEnvioTimer();
+       EXPECT_FALSE(t.link->EnvioEmAndamento());
+     }},
+    {"OnTheRepliesAFlushSendsFirst",
+     [](LinkEnv& t, ClienteLento& ruim, ClienteQt&) {
+       // more than the connection holds: the rest waits in the socket's queue,
+       // and the flush must push it out before its own bytes
+       t.link->EscreveEmTodasConexoes(documentoGrande());
+       t.link->Enfileira_XML_Envio("<x/>");
+       ASSERT_EQ(t.link->Esvazia_Buffer_Envio(), ResultadoEnvio::EmAndamento);
+       t.link->EscreveEmTodasConexoes(kErro40);  // queued behind it
+       ruim.reseta();
+       t.link->tmrTentativaEnvioTimer();  // the queue's write fails and aborts the socket
+       EXPECT_FALSE(t.link->EnvioEmAndamento());
+       EXPECT_EQ(t.link->NumConexoes(), 1);
+       t.link->EscreveEmTodasConexoes(kErro40);
+     }},
+    {"WithAReplyHeldForItDuringAFlush",
+     [](LinkEnv& t, ClienteLento& ruim, ClienteQt&) {
+       t.link->Enfileira_XML_Envio(documentoGrande());
+       ASSERT_EQ(t.link->Esvazia_Buffer_Envio(), ResultadoEnvio::EmAndamento);
+       t.link->EscreveEmTodasConexoes(kErro40);  // held: the flush is midway through its document
+       ruim.reseta();
+       t.link->tmrTentativaEnvioTimer();  // the flush's send fails; the held reply goes nowhere
+       EXPECT_FALSE(t.link->EnvioEmAndamento());
+       EXPECT_EQ(t.link->NumConexoes(), 1);
+     }},
+};
+
+struct ResetDeCliente : LinkTest, ::testing::WithParamInterface<CasoReset> {};
+
+void PrintTo(const CasoReset& c, std::ostream* os) { *os << c.nome; }
+
+}  // namespace
+
+// A reset reads like an orderly close at the socket layer; wherever the server
+// meets it, it is logged once as a closed connection, before the disconnect,
+// and the other clients are served on.
+TEST_P(ResetDeCliente, IsLoggedOnceAsAClosedConnectionAndTheOthersAreServedOn) {
+  cfg.Tamanho_Buffer = 1024;
+  cria();
+  auto ruim = conectaLento();
+  auto outro = conectaQt();
+  const std::string porta = std::to_string(ruim->portaLocal());
+  GetParam().roteiro(*this, *ruim, *outro);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(esperaAte([&] { return link->NumConexoes() == 1; }));
+  giraLoop();
+
+  const std::string erro = "[TFPrincipal.SSocketClientError] Erro ao enviar XML para o Cliente IP:127.0.0.1 Porta:" +
+                           porta + ", " + "Conexão fechada"_cp;
+  const std::string todo = logTexto();
+  EXPECT_EQ(ocorrencias(todo, erro), 1u) << todo;
+  EXPECT_EQ(ocorrencias(todo, "Erro ao enviar XML"), 1u);
+  EXPECT_TRUE(linhaLog(erro).starts_with("[ERRO]")) << linhaLog(erro);
+  const std::size_t desconexao = todo.find("Cliente [127.0.0.1:" + porta + "] desconectado com sucesso");
+  ASSERT_NE(desconexao, std::string::npos);
+  EXPECT_LT(todo.find(erro), desconexao);
+  EXPECT_EQ(ocorrencias(todo, "desconectado com sucesso"), 1u);
+  EXPECT_NE(historico.at(0).find("Erro ao enviar XML"), std::string::npos);
+  EXPECT_FALSE(logTem("KVT tentou enviar"));
+  EXPECT_EQ(link->Clientes().LocalizaCliente("127.0.0.1", ruim->portaLocal()), -1);
+
+  // the server goes on: the other client is sent the buffer (what a failed
+  // flush kept included) and heard
+  link->Enfileira_XML_Envio("<depois/>");
+  EXPECT_TRUE(esperaAte([&] {
+    if (link->EnvioEmAndamento())
+      link->tmrTentativaEnvioTimer();
+    else if (link->Buffer().TamBufferEnvio() > 0)
+      link->tmrBufferTimer();
+    return outro->recebido.ends_with(envelope("<depois/>"));
+  }));
+  outro->envia(doc("ainda"));
+  EXPECT_TRUE(esperaAte([&] { return !documentos.empty() && documentos.back().documento == doc("ainda"); }));
+  EXPECT_EQ(documentos.back().porta, outro->portaLocal());
+  EXPECT_TRUE(excecoes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Onde, ResetDeCliente, ::testing::ValuesIn(kCasosReset),
+                         [](const ::testing::TestParamInfo<CasoReset>& i) { return std::string(i.param.nome); });
+
+// An orderly close is no error: only the disconnect is logged.
+TEST_F(LinkTest, AnOrderlyCloseLogsNoError) {
+  cria();
+  auto a = conectaLento();
+  const std::string porta = std::to_string(a->portaLocal());
+  ::send(a->fd, "<telecomando>", 13, 0);
+  giraLoop();
+  a->fecha();
+  ASSERT_TRUE(esperaAte([&] { return link->NumConexoes() == 0; }));
+  EXPECT_TRUE(logTem("Cliente [127.0.0.1:" + porta + "] desconectado com sucesso"));
+  EXPECT_FALSE(logTem("Erro ao enviar XML"));
+  EXPECT_EQ(historico.size(), 0u);
 }

@@ -63,6 +63,12 @@ struct ClienteLento {
     if (fd >= 0) ::close(fd);
     fd = -1;
   }
+  // Closes with a reset instead of an orderly end.
+  void reseta() {
+    linger semEspera{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &semEspera, sizeof semEspera);
+    fecha();
+  }
   std::int32_t portaLocal() const {
     sockaddr_in a{};
     socklen_t n = sizeof a;
