@@ -39,8 +39,14 @@ struct Leitor {
   int epoca = 0;
   std::int32_t base = 0, baseCtrl = 0;
 
-  explicit Leitor(quint16 portaServidor) {
+  // recepcaoMinima: a receive buffer as small as the system allows, so that
+  // what it does not read soon holds a flush up.
+  explicit Leitor(quint16 portaServidor, bool recepcaoMinima = false) {
     fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (recepcaoMinima) {
+      int pequeno = 1;
+      ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &pequeno, sizeof pequeno);
+    }
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(portaServidor);
@@ -102,9 +108,9 @@ struct Entrega : Pipeline {
     cfg.TIMEOUT = 3000;
   }
 
-  Leitor& conectaLeitor() {
+  Leitor& conectaLeitor(bool recepcaoMinima = false) {
     const int antes = link->NumConexoes();
-    leitores.push_back(std::make_unique<Leitor>(link->PortaEscuta()));
+    leitores.push_back(std::make_unique<Leitor>(link->PortaEscuta(), recepcaoMinima));
     EXPECT_TRUE(esperaAte([&] { return link->NumConexoes() == antes + 1; }));
     Leitor& l = *leitores.back();
     l.epoca = epoca;
@@ -113,9 +119,12 @@ struct Entrega : Pipeline {
     return l;
   }
 
-  static std::string postEvento(bool visivel, int id) {
+  static std::string postEvento(bool visivel, int id, const std::string& texto = {}) {
     const std::string v = std::to_string(id);
-    return std::string("#5,2,") + (visivel ? "20" : "21") + "#21,4,1A2B#2A," + std::to_string(v.size()) + "," + v;
+    std::string post =
+        std::string("#5,2,") + (visivel ? "20" : "21") + "#21,4,1A2B#2A," + std::to_string(v.size()) + "," + v;
+    if (!texto.empty()) post += "#26," + std::to_string(texto.size()) + "," + texto;
+    return post;
   }
   std::int32_t topo(bool controle) {
     return conta(*dbBase, std::string("select coalesce(max(NumSeq), 0) from ") +
@@ -129,6 +138,12 @@ struct Entrega : Pipeline {
       posta(controle ? "tEvtPostCtrl02" : "tEvtPost02", postEvento(visivel, id));
       linhas.push_back({controle, epoca, topo(controle), id, visivel});
     }
+  }
+  // A visible row whose document is more than a connection holds in flight.
+  void postaEventoGrande() {
+    const int id = proximoId++;
+    posta("tEvtPost02", postEvento(true, id, std::string(3 * 1024 * 1024, 'g')));
+    linhas.push_back({false, epoca, topo(false), id, true});
   }
   void postaParada() {
     posta("tEvtPost02", "#5,2,D2#2,8,ModCom02#3,7,Quillon");
@@ -334,6 +349,31 @@ const Caso kCasos[] = {
        EXPECT_EQ(t.truncamentos, 1);
        t.recebeuTudo(leitor, "restored buffer");
        EXPECT_EQ(leitor.eventos().count(900001), 1u);
+     }},
+    {"WhileAFlushWaitsOnAClientThatResets",
+     [](Entrega& t) {
+       t.cria();
+       auto& ruim = t.conectaLeitor(true);  // served first, and it holds the flush up
+       auto& leitor = t.conectaLeitor();
+       t.postaEventos(4);
+       t.postaEventoGrande();
+       t.postaEventos(4, false, 3);
+       t.leitura->ProcessFromDatabase();  // control table
+       t.leitura->ProcessFromDatabase();  // the events
+       t.verifica("rows read");
+       if (!t.link->EnvioEmAndamento()) t.link->tmrBufferTimer();
+       ASSERT_TRUE(t.link->EnvioEmAndamento());
+       t.quebra(ruim, "flush waiting on it");
+       // the server meets the reset while the flush waits
+       ASSERT_TRUE(esperaAte([&] { return t.link->NumConexoes() == 1; }));
+       t.verifica("reset met during the flush");
+       if (t.link->EnvioEmAndamento()) t.link->tmrTentativaEnvioTimer();
+       EXPECT_FALSE(t.link->EnvioEmAndamento());
+       t.verifica("flush failed by the reset");
+       EXPECT_NE(t.log().find("Porta:" + std::to_string(ruim.porta) + ", " + "Conexão fechada"_cp), std::string::npos)
+           << t.log();
+       t.conclui("reset while a flush waits");
+       t.recebeuTudo(leitor, "reset while a flush waits");
      }},
     {"AfterALogInThatRewinds",
      [](Entrega& t) {

@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -718,4 +719,75 @@ TEST_F(LinkTest, AnOrderlyCloseLogsNoError) {
   EXPECT_TRUE(logTem("Cliente [127.0.0.1:" + porta + "] desconectado com sucesso"));
   EXPECT_FALSE(logTem("Erro ao enviar XML"));
   EXPECT_EQ(historico.size(), 0u);
+}
+
+namespace {
+
+// The server's descriptors of the connection that comes from a client's port
+// (the test process holds both ends).
+std::vector<int> descritoresDoServidor(quint16 portaServidor, std::int32_t portaCliente) {
+  std::vector<int> fds;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) {
+    const int fd = std::atoi(e.path().filename().c_str());
+    sockaddr_in local{}, par{};
+    socklen_t n = sizeof local, m = sizeof par;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &n) != 0 ||
+        ::getpeername(fd, reinterpret_cast<sockaddr*>(&par), &m) != 0)
+      continue;
+    if (local.sin_family == AF_INET && ntohs(local.sin_port) == portaServidor && ntohs(par.sin_port) == portaCliente)
+      fds.push_back(fd);
+  }
+  return fds;
+}
+
+}  // namespace
+
+// A send the system cannot make for a reason other than the connection (here
+// the descriptors of the connection are made to name a datagram socket, which
+// cannot take the buffer in one datagram) is logged by the attempt, which leaves what was sent as it was
+// and tries again; the client's time-out still ends it.
+TEST_F(LinkTest, ASendTheSystemCannotMakeIsLoggedAndTheAttemptsGoOnUntilTheTimeout) {
+  cfg.TIMEOUT = 2000;
+  cfg.Tamanho_Buffer = 1024;
+  cria();
+  auto ruim = conectaLento();
+  auto outro = conectaQt();
+  const std::int32_t portaRuim = ruim->portaLocal();
+  link->Enfileira_XML_Envio(documentoGrande());
+  const std::string flush = link->Buffer().Conteudo();
+  ASSERT_EQ(link->Esvazia_Buffer_Envio(), ResultadoEnvio::EmAndamento);
+
+  const std::vector<int> fds = descritoresDoServidor(porta(), portaRuim);
+  ASSERT_EQ(fds.size(), 2u);  // the socket layer's and the link's own
+  const int datagrama = ::socket(AF_INET, SOCK_DGRAM, 0);
+  for (int fd : fds) ASSERT_EQ(::dup2(datagrama, fd), fd);
+  ::close(datagrama);
+
+  const int pos = link->Clientes().LocalizaCliente("127.0.0.1", portaRuim);
+  for (int i = 0; i < 2; ++i) {
+    const int tentativa = link->Clientes()[pos].Tentativas + 1;
+    relogio.advance(500);
+    link->tmrTentativaEnvioTimer();
+    EXPECT_TRUE(logTem("[TFPrincipal.Esvazia_Buffer_Envio] KVT tentou enviar [" + std::to_string(tentativa) +
+                       "] o XML para os clientes Excecao [send: Message too long]."))
+        << logTexto();
+    EXPECT_EQ(link->Clientes()[pos].Tentativas, tentativa);
+    EXPECT_TRUE(link->EnvioEmAndamento());
+    EXPECT_EQ(link->NumConexoes(), 2);
+  }
+  EXPECT_FALSE(logTem("Erro ao enviar XML"));
+  relogio.advance(1000);
+  link->tmrTentativaEnvioTimer();
+  EXPECT_FALSE(link->EnvioEmAndamento());
+  EXPECT_TRUE(logTem("Timeout (2 seg) para envio de buffer. Cliente IP 127.0.0.1 Porta " + std::to_string(portaRuim)));
+  EXPECT_EQ(link->NumConexoes(), 1);
+
+  // the next flush (it kept the reply) reaches the other client
+  link->tmrBufferTimer();
+  EXPECT_TRUE(esperaAte([&] {
+    if (link->EnvioEmAndamento()) link->tmrTentativaEnvioTimer();
+    return outro->recebido.size() >= flush.size();
+  }));
+  EXPECT_TRUE(outro->recebido == flush);
+  EXPECT_TRUE(excecoes.empty());
 }
