@@ -254,12 +254,9 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   Coletor coletor;
   benchmark::RunSpecifiedBenchmarks(&coletor);
-  const auto razao = [&](const char* medido, const char* base, const char* texto) {
-    const double m = coletor.tempo(medido), b = coletor.tempo(base);
-    if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
-  };
-  razao("BM_Post2XML", "BM_CopiaMesmosBytes", "rendering against copying the bytes it produces");
-  razao("BM_Post2XMLComLocalizacao", "BM_CopiaMesmosBytes", "with the location element");
+  kvt::bench::imprimeRazoes(coletor, "BM_Post2XML", "BM_CopiaMesmosBytes",
+                            "rendering against copying the bytes it produces");
+  kvt::bench::imprimeRazoes(coletor, "BM_Post2XMLComLocalizacao", "BM_CopiaMesmosBytes", "with the location element");
   benchmark::Shutdown();
   return 0;
 }

@@ -8,6 +8,8 @@
 // it may hold "," and blanks, and whatever follows the last value (the CR LF of
 // a command Post) belongs to it.
 
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -30,45 +32,86 @@ struct CampoPost {
   std::string_view valor;
 };
 
+// The first "#" in [p, fim), or fim. Values are short, so eight bytes are
+// tested at once without a call: a word whose bytes XOR "#" hold a zero byte
+// holds a "#", and the lowest byte flagged is the first one.
+inline const char* ProcuraCerquilha(const char* p, const char* fim) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kUns = 0x0101010101010101ull;
+    constexpr std::uint64_t kAltos = 0x8080808080808080ull;
+    constexpr std::uint64_t kCerquilhas = kUns * static_cast<unsigned char>('#');
+    while (fim - p >= 8) {
+      std::uint64_t palavra;
+      std::memcpy(&palavra, p, 8);
+      const std::uint64_t x = palavra ^ kCerquilhas;
+      // a false flag can only stand above a true zero byte, never below it
+      const std::uint64_t zeros = (x - kUns) & ~x & kAltos;
+      if (zeros != 0) return p + (std::countr_zero(zeros) >> 3);
+      p += 8;
+    }
+  }
+  while (p < fim && *p != '#') ++p;
+  return p;
+}
+
 // Sequential scan of the fields. `pos` starts at 0; each call yields the next
 // field and moves `pos` past it; false at the end. The scan ends at the first
 // place that does not hold "#", so a text that does not begin with "#" yields
 // nothing. A malformed field (empty id, or a "#" that comes before the id's or
 // the length's ",") yields nothing and the scan goes on at the next "#".
 // (Inline: the event passes scan every field of every Post with it.)
+namespace detalhe {
+// The bytes of a field's id and length: the value of a hexadecimal digit as
+// HexParaNum counts it (0 for any other byte), or one of the two separators.
+inline constexpr std::uint8_t kVirgula = 0x40;
+inline constexpr std::uint8_t kCerquilha = 0x80;
+inline constexpr std::array<std::uint8_t, 256> kClassesPost = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int c = '1'; c <= '9'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
+  for (int c = 'A'; c <= 'F'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 'A' + 10);
+  for (int c = 'a'; c <= 'f'; ++c) t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - 'a' + 10);
+  t[static_cast<unsigned char>(',')] = kVirgula;
+  t[static_cast<unsigned char>('#')] = kCerquilha;
+  return t;
+}();
+}  // namespace detalhe
+
 inline bool ProximoCampoPost(std::string_view post, std::size_t& pos, CampoPost& campo) {
-  // One pass over each field: the id up to its ",", the length up to the
-  // next ",", the value up to the next "#". A "#" met before either comma
-  // ends a malformed field, and the scan goes on from it.
+  // One pass over each field: the id up to its "," (read as HexParaInt reads
+  // it on the way), the length up to the next ",", the value up to the next
+  // "#". A "#" met before either comma ends a malformed field, and the scan
+  // goes on from it.
+  using detalhe::kClassesPost;
   const char* const fimPost = post.data() + post.size();
   while (pos < post.size() && post[pos] == '#') {
     const char* const inicio = post.data() + pos + 1;
     const char* p = inicio;
-    while (p < fimPost && *p != ',' && *p != '#') ++p;
-    if (p == fimPost || *p == '#' || p == inicio) {
-      const void* cerquilha = p < fimPost ? std::memchr(p, '#', static_cast<std::size_t>(fimPost - p)) : nullptr;
-      pos = cerquilha ? static_cast<std::size_t>(static_cast<const char*>(cerquilha) - post.data()) : post.size();
+    std::uint32_t id = 0;
+    std::uint8_t classe = 0;
+    while (p < fimPost && (classe = kClassesPost[static_cast<unsigned char>(*p)]) < detalhe::kVirgula) {
+      id = id * 16u + classe;  // wraps like HexParaNum
+      ++p;
+    }
+    if (p == fimPost || classe == detalhe::kCerquilha || p == inicio) {
+      pos = static_cast<std::size_t>(ProcuraCerquilha(p, fimPost) - post.data());
       continue;
     }
-    const std::string_view id(inicio, static_cast<std::size_t>(p - inicio));
+    if (*inicio == '-') id = 0u - id;
     ++p;
-    while (p < fimPost && *p != ',' && *p != '#') ++p;
+    while (p < fimPost && kClassesPost[static_cast<unsigned char>(*p)] < detalhe::kVirgula) ++p;
     if (p == fimPost || *p == '#') {
       pos = static_cast<std::size_t>(p - post.data());
       continue;
     }
     const char* const valor = p + 1;
-    const void* cerquilha =
-        valor < fimPost ? std::memchr(valor, '#', static_cast<std::size_t>(fimPost - valor)) : nullptr;
-    const char* const fim = cerquilha ? static_cast<const char*>(cerquilha) : fimPost;
+    const char* const fim = ProcuraCerquilha(valor, fimPost);
     pos = static_cast<std::size_t>(fim - post.data());
-    campo.id = *text::HexParaInt(id);
+    campo.id = static_cast<std::int32_t>(id);
     campo.valor = std::string_view(valor, static_cast<std::size_t>(fim - valor));
     return true;
   }
   return false;
 }
-
 
 // Every field of the scan, in order.
 std::vector<CampoPost> CamposPost(std::string_view post);

@@ -148,6 +148,8 @@ tRenderizadorPost::Etiqueta::Etiqueta(std::string n) : nome(std::move(n)) {
   if (fecha.size() <= kBloco) {
     std::memcpy(abreBloco.data(), abre.data(), abre.size());
     std::memcpy(fechaBloco.data(), fecha.data(), fecha.size());
+    tamAbre = static_cast<std::uint8_t>(abre.size());
+    tamFecha = static_cast<std::uint8_t>(fecha.size());
   }
 }
 
@@ -168,41 +170,114 @@ void tRenderizadorPost::acrescenta(std::string_view texto) {
 
 namespace {
 
-char* copiaEtiqueta(char* w, const std::string& etiqueta, const std::array<char, 32>& bloco) {
-  if (etiqueta.size() <= bloco.size())
-    std::memcpy(w, bloco.data(), bloco.size());  // a whole block: no call, no loop
-  else
-    std::memcpy(w, etiqueta.data(), etiqueta.size());
-  return w + etiqueta.size();
+// A value of a field is short (a few bytes to a few tens): copied without a
+// call, by two overlapping moves of a fixed width where it fits them.
+inline char* copiaValor(char* w, std::string_view valor) {
+  const char* s = valor.data();
+  const std::size_t n = valor.size();
+  if (n >= 16 && n <= 32) {
+    std::memcpy(w, s, 16);
+    std::memcpy(w + n - 16, s + n - 16, 16);
+  } else if (n >= 8 && n < 16) {
+    std::memcpy(w, s, 8);
+    std::memcpy(w + n - 8, s + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(w, s, 4);
+    std::memcpy(w + n - 4, s + n - 4, 4);
+  } else if (n > 0 && n < 4) {
+    w[0] = s[0];
+    w[n / 2] = s[n / 2];
+    w[n - 1] = s[n - 1];
+  } else if (n > 32) {
+    std::memcpy(w, s, n);
+  }
+  return w + n;
 }
+
+// The value with "&" and "<" as entity references.
+char* copiaEscapado(char* w, std::string_view valor) {
+  if (std::memchr(valor.data(), '&', valor.size()) == nullptr && std::memchr(valor.data(), '<', valor.size()) == nullptr)
+    return copiaValor(w, valor);
+  for (const char c : valor) {
+    if (c == '&') {
+      std::memcpy(w, "&amp;", 5);
+      w += 5;
+    } else if (c == '<') {
+      std::memcpy(w, "&lt;", 4);
+      w += 4;
+    } else {
+      *w++ = c;
+    }
+  }
+  return w;
+}
+
+// What a field id means to the rendering besides its element.
+enum class Papel : std::uint8_t {
+  Elemento,  // only its element
+  Codigo,
+  NumeroLogistico,
+  Terminal,
+  IndicadorSolar,
+  IdPersonalizado,
+  SistemaPersonalizado,
+  Complemento,
+  MensagemPre,
+  Posicao,
+  Latitude,
+  Longitude,
+  PosicaoInvalida,
+  TextoLivre,
+};
+
+constexpr std::array<Papel, 256> kPapeis = [] {
+  std::array<Papel, 256> p{};
+  p[kCampoCodigo] = Papel::Codigo;
+  p[kCampoNumeroLogistico] = Papel::NumeroLogistico;
+  p[kCampoTerminal] = Papel::Terminal;
+  p[kCampoIndicadorSolar] = Papel::IndicadorSolar;
+  p[kCampoIdEvtPersonalizado] = Papel::IdPersonalizado;
+  p[kCampoSistemaPersonalizado] = Papel::SistemaPersonalizado;
+  p[kCampoComplemento] = Papel::Complemento;
+  p[kCampoMensagemPre] = Papel::MensagemPre;
+  p[kCampoPosicao] = Papel::Posicao;
+  p[kCampoLatitude] = Papel::Latitude;
+  p[kCampoLongitude] = Papel::Longitude;
+  p[kCampoPosicaoInvalida] = Papel::PosicaoInvalida;
+  p[kCampoTextoLivre] = Papel::TextoLivre;
+  return p;
+}();
 
 }  // namespace
 
-void tRenderizadorPost::escreveCampo(const Etiqueta& etiqueta, std::string_view valor) {
+void tRenderizadorPost::escreveCampo(const Etiqueta& etiqueta, std::string_view valor, bool escapar) {
   // room for both tags (or their blocks) and a value made entirely of "&"
-  char* w = reserva(etiqueta.abre.size() + etiqueta.fecha.size() + 5 * valor.size() + 2 * Etiqueta::kBloco);
-  w = copiaEtiqueta(w, etiqueta.abre, etiqueta.abreBloco);
-  // copied as it is; the rare value holding "&" or "<" is written again with
-  // its references
   const std::size_t n = valor.size();
-  std::memcpy(w, valor.data(), n);
-  if (std::memchr(valor.data(), '&', n) == nullptr && std::memchr(valor.data(), '<', n) == nullptr) {
-    w += n;
+  char* w = reserva(etiqueta.abre.size() + etiqueta.fecha.size() + 2 * Etiqueta::kBloco + (escapar ? 5 * n : n));
+  if (etiqueta.tamAbre != 0) [[likely]] {
+    std::memcpy(w, etiqueta.abreBloco.data(), Etiqueta::kBloco);  // a whole block: no call, no loop
+    w += etiqueta.tamAbre;
+    w = escapar ? copiaEscapado(w, valor) : copiaValor(w, valor);
+    std::memcpy(w, etiqueta.fechaBloco.data(), Etiqueta::kBloco);
+    w += etiqueta.tamFecha;
   } else {
-    for (const char c : valor) {
-      if (c == '&') {
-        std::memcpy(w, "&amp;", 5);
-        w += 5;
-      } else if (c == '<') {
-        std::memcpy(w, "&lt;", 4);
-        w += 4;
-      } else {
-        *w++ = c;
-      }
-    }
+    if (etiqueta.nome.empty()) return;
+    std::memcpy(w, etiqueta.abre.data(), etiqueta.abre.size());
+    w += etiqueta.abre.size();
+    w = escapar ? copiaEscapado(w, valor) : copiaValor(w, valor);
+    std::memcpy(w, etiqueta.fecha.data(), etiqueta.fecha.size());
+    w += etiqueta.fecha.size();
   }
-  w = copiaEtiqueta(w, etiqueta.fecha, etiqueta.fechaBloco);
   usado_ = static_cast<std::size_t>(w - rascunho_.data());
+}
+
+void tRenderizadorPost::escreveCampoGeral(std::int32_t id, std::string_view valor) {
+  std::string campoTexto;
+  if (id == kCampoTextoLivre)
+    adicionaCampo(campoTexto, id, DecodificaTextoLivre(valor));
+  else
+    adicionaCampo(campoTexto, id, valor);
+  acrescenta(campoTexto);
 }
 
 void tRenderizadorPost::CarregaTokens(const std::vector<LinhaToken>& linhas) {
@@ -290,12 +365,27 @@ std::string tRenderizadorPost::ElementoMensagemPre(std::int32_t numero) {
   return RenderizaCampo(kCampoTextoLivre, mensagensPre_.TextoComCabecalho(*linha));
 }
 
-std::int32_t tRenderizadorPost::decimal(std::int32_t id, std::string_view valor, std::string_view post) const {
+std::int32_t tRenderizadorPost::decimalGeral(std::int32_t id, std::string_view valor, std::string_view post) const {
   if (const auto v = text::tryParseInt(text::trimRight(valor))) return *v;
   if (log_)
     log_(kRotina, "Valor decimal inválido no campo ["_cp + hexa(id) + "] = [" + std::string(valor) +
                       "], lido como 0. Post [" + std::string(post) + "]");
   return 0;
+}
+
+inline std::int32_t tRenderizadorPost::decimal(std::int32_t id, std::string_view valor, std::string_view post) const {
+  // The usual value, a few digits, read here; anything else the general way.
+  if (!valor.empty() && valor.size() <= 9) {
+    std::uint32_t v = 0;
+    bool digitos = true;
+    for (const char c : valor) {
+      const auto d = static_cast<std::uint32_t>(static_cast<unsigned char>(c)) - '0';
+      digitos &= d <= 9;
+      v = v * 10 + d;  // nine digits at most: fits
+    }
+    if (digitos) return static_cast<std::int32_t>(v);
+  }
+  return decimalGeral(id, valor, post);
 }
 
 std::string tRenderizadorPost::Post2XML(std::string_view post) {
@@ -313,59 +403,56 @@ void tRenderizadorPost::Post2XML(std::string_view post, std::string& saida) {
   std::string complementoPersonalizado;
   std::string_view latitude, longitude;
   bool temPosicao = false;
+  // Values are escaped only in a Post that holds "&" or "<" at all.
+  const bool escapar =
+      std::memchr(post.data(), '&', post.size()) != nullptr || std::memchr(post.data(), '<', post.size()) != nullptr;
 
   std::size_t pos = 0;
   CampoPost campo;
   while (ProximoCampoPost(post, pos, campo)) {
     const std::int32_t id = campo.id;
     const std::string_view valor = campo.valor;
-    switch (id) {
-      case kCampoCodigo:
+    if (static_cast<std::uint32_t>(id) >= nomesCurtos_.size()) [[unlikely]] {
+      escreveCampoGeral(id, valor);
+      continue;
+    }
+    const Papel papel = kPapeis[static_cast<std::size_t>(id)];
+    if (papel != Papel::Elemento) switch (papel) {
+      case Papel::Elemento: break;
+      case Papel::Codigo:
         codigoEvento = valor;
         personalizado = HexParaInt(valor).value_or(0) == kEventoPersonalizado;
         break;
-      case kCampoNumeroLogistico: numeroLogistico = decimal(id, valor, post); break;
-      case kCampoTerminal: terminal = HexParaInt(valor).value_or(0); break;
-      case kCampoIndicadorSolar: indicadorSolar = decimal(id, valor, post); break;
-      case kCampoIdEvtPersonalizado: idPersonalizado = decimal(id, valor, post); break;
-      case kCampoSistemaPersonalizado: sistemaPersonalizado = decimal(id, valor, post); break;
-      default: break;
-    }
-
-    if (id == kCampoComplemento) {
-      if (personalizado) {
-        complementoPersonalizado = valor;
+      case Papel::NumeroLogistico: numeroLogistico = decimal(id, valor, post); break;
+      case Papel::Terminal: terminal = HexParaInt(valor).value_or(0); break;
+      case Papel::IndicadorSolar: indicadorSolar = decimal(id, valor, post); break;
+      case Papel::IdPersonalizado: idPersonalizado = decimal(id, valor, post); break;
+      case Papel::SistemaPersonalizado: sistemaPersonalizado = decimal(id, valor, post); break;
+      case Papel::Complemento:
+        // never an element of its own
+        if (personalizado) {
+          complementoPersonalizado = valor;
+        } else {
+          if (codigoEvento == "92") {
+            std::string complemento = "<Complemento>";
+            acrescentaEscapado(complemento, valor);
+            complemento += "</Complemento>";
+            acrescenta(complemento);
+          }
+          if (detalhes.complementos)
+            acrescenta(detalhes.complementos->ComplementoLogistico(numeroLogistico, valor, terminal, indicadorSolar));
+        }
         continue;
-      }
-      if (codigoEvento == "92") {
-        std::string complemento = "<Complemento>";
-        acrescentaEscapado(complemento, valor);
-        complemento += "</Complemento>";
-        acrescenta(complemento);
-      }
-      if (detalhes.complementos)
-        acrescenta(detalhes.complementos->ComplementoLogistico(numeroLogistico, valor, terminal, indicadorSolar));
-      continue;
-    }
-
-    switch (id) {
-      case kCampoMensagemPre: acrescenta(ElementoMensagemPre(decimal(id, valor, post))); break;
-      case kCampoPosicao:
+      case Papel::MensagemPre: acrescenta(ElementoMensagemPre(decimal(id, valor, post))); break;
+      case Papel::Posicao:
         if (decimal(id, valor, post) == 1) temPosicao = true;
         break;
-      case kCampoLatitude: latitude = valor; break;
-      case kCampoLongitude: longitude = valor; break;
-      case kCampoPosicaoInvalida: posicaoInvalida = decimal(id, valor, post); break;
-      default: break;
+      case Papel::Latitude: latitude = valor; break;
+      case Papel::Longitude: longitude = valor; break;
+      case Papel::PosicaoInvalida: posicaoInvalida = decimal(id, valor, post); break;
+      case Papel::TextoLivre: escreveCampoGeral(id, valor); continue;
     }
-    const Etiqueta* etiqueta = etiquetaDe(id);
-    if (id == kCampoTextoLivre || !etiqueta) {
-      std::string campoTexto;
-      adicionaCampo(campoTexto, id, id == kCampoTextoLivre ? DecodificaTextoLivre(valor) : std::string(valor));
-      acrescenta(campoTexto);
-    } else if (!etiqueta->nome.empty()) {
-      escreveCampo(*etiqueta, valor);
-    }
+    escreveCampo(nomesCurtos_[static_cast<std::size_t>(id)], valor, escapar);
   }
 
   if (personalizado && detalhes.personalizados)

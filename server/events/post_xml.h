@@ -97,22 +97,31 @@ class tRenderizadorPost {
   // fixed blocks, which are copied whole and then cut to their length.
   struct Etiqueta {
     static constexpr std::size_t kBloco = 32;
+    std::array<char, kBloco> abreBloco{};
+    std::array<char, kBloco> fechaBloco{};
+    // The lengths of the tags when both fit their blocks; 0 otherwise.
+    std::uint8_t tamAbre = 0;
+    std::uint8_t tamFecha = 0;
     std::string nome;
     std::string abre;   // " <Nome> "
     std::string fecha;  // " </Nome> "
-    std::array<char, kBloco> abreBloco{};
-    std::array<char, kBloco> fechaBloco{};
     explicit Etiqueta(std::string n = {});
   };
   const Etiqueta* etiquetaDe(std::int32_t id) const;
-  // Writes a field whose value needs no folding straight into the body
-  // being built.
-  void escreveCampo(const Etiqueta& etiqueta, std::string_view valor);
+  // Writes the element of a field whose value needs no folding straight into
+  // the body being built; `escapar` says whether the Post holds "&" or "<".
+  void escreveCampo(const Etiqueta& etiqueta, std::string_view valor, bool escapar);
+  // A field outside the table of short ids, or the free text: through
+  // adicionaCampo.
+  void escreveCampoGeral(std::int32_t id, std::string_view valor);
   char* reserva(std::size_t n);
   void cresce(std::size_t n);
   void acrescenta(std::string_view texto);
 
+  // The decimal value of a field; a text that is not an integer reads 0 and
+  // is logged.
   std::int32_t decimal(std::int32_t id, std::string_view valor, std::string_view post) const;
+  std::int32_t decimalGeral(std::int32_t id, std::string_view valor, std::string_view post) const;
 
   db::Connection* dbZenthora_;
   RegistroLog log_;

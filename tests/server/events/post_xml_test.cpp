@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,15 +9,20 @@
 #include "central/central.h"
 #include "platform/db/db.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/hex_text.h"
+#include "platform/text/integer_text.h"
+#include "platform/text/trim.h"
 #include "platform/text/regional.h"
 #include "server/events/custom_event.h"
 #include "server/events/location.h"
 #include "server/events/logistic_complement.h"
+#include "server/events/post_format.h"
 #include "server/events/post_xml.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kvt;
 using namespace kvt::text::literals;
+using namespace std::string_literals;
 using events::tRenderizadorPost;
 
 namespace {
@@ -211,6 +217,96 @@ TEST_F(DetailFixture, ComplementAtItsPlace) {
       {"#5,3,092#3A,2,FF", " <CodMsg> 092 </CodMsg> "},  // only the text "92" passes it on
   };
   for (const auto& c : casos) EXPECT_EQ(renderizador.Post2XML(c.post), c.esperado) << c.post;
+}
+
+// The body written the plain way, field by field with the public pieces of
+// the renderer, for comparison with its own writing.
+std::string RenderizacaoDeReferencia(tRenderizadorPost& r, std::string_view post) {
+  const auto decimal = [](std::string_view v) { return text::tryParseInt(text::trimRight(v)).value_or(0); };
+  std::string corpo, complementoPersonalizado;
+  std::string_view codigo, latitude, longitude;
+  bool personalizado = false, posicao = false;
+  std::int32_t logistico = 0, terminal = 0, solar = 0, idPers = 0, sistemaPers = 0, invalida = 0;
+  for (const auto& c : events::CamposPost(post)) {
+    switch (c.id) {
+      case 0x5:
+        codigo = c.valor;
+        personalizado = text::HexParaInt(c.valor).value_or(0) == 0x68;
+        break;
+      case 0x38: logistico = decimal(c.valor); break;
+      case 0x21: terminal = text::HexParaInt(c.valor).value_or(0); break;
+      case 0x39: solar = decimal(c.valor); break;
+      case 0xEB: idPers = decimal(c.valor); break;
+      case 0xF0: sistemaPers = decimal(c.valor); break;
+      default: break;
+    }
+    if (c.id == 0x3A) {
+      if (personalizado) {
+        complementoPersonalizado = c.valor;
+        continue;
+      }
+      if (codigo == "92") {
+        std::string valor(c.valor);
+        for (std::size_t i = 0; (i = valor.find_first_of("&<", i)) != std::string::npos; i += 2)
+          valor.replace(i, 1, valor[i] == '&' ? "&amp;" : "&lt;");
+        corpo += "<Complemento>" + valor + "</Complemento>";
+      }
+      if (r.detalhes.complementos) corpo += r.detalhes.complementos->ComplementoLogistico(logistico, c.valor, terminal, solar);
+      continue;
+    }
+    if (c.id == 0xD5) corpo += r.ElementoMensagemPre(decimal(c.valor));
+    if (c.id == 0x4 && decimal(c.valor) == 1) posicao = true;
+    if (c.id == 0x2E) latitude = c.valor;
+    if (c.id == 0x2F) longitude = c.valor;
+    if (c.id == 0x30) invalida = decimal(c.valor);
+    corpo += r.RenderizaCampo(c.id, c.id == 0x26 ? events::DecodificaTextoLivre(c.valor) : std::string(c.valor));
+  }
+  if (personalizado && r.detalhes.personalizados)
+    corpo += r.detalhes.personalizados->Processa_Evt_Personalizado(idPers, sistemaPers, complementoPersonalizado);
+  if (posicao && r.detalhes.localizacao) corpo += r.detalhes.localizacao->ElementoLocalizacao(invalida, latitude, longitude);
+  return corpo;
+}
+
+// Random Posts of known, unknown, hidden and long-named fields, values with
+// and without markup characters, decimal fields with and without readable
+// numbers, and broken fields: the body is the plain rendering, byte for byte,
+// and stays so when the renderer is reused and appends to a caller's text.
+TEST_F(DetailFixture, BodyIsThePlainRenderingOfEveryField) {
+  exec("update tToken set NomeToken = 'QuantidadeDeSatelitesVisiveisNaHora' where IdToken = 49");
+  renderizador.CarregaTokens();
+  std::mt19937 gerador(20261211);
+  const auto sorteia = [&](std::size_t n) { return static_cast<std::size_t>(gerador() % n); };
+  const std::string ids[] = {"5",  "6",  "21", "4",  "22", "2A", "2B", "2C", "2E", "2F", "30", "31", "26",  "38",
+                             "39", "3A", "D5", "EB", "F0", "B0", "1",  "99", "1FF", "3E8", "2e", "-5", "0021", "FFFFFFFFF"};
+  const std::string decimais[] = {"0", "1", "5", "12", "113", "248", "007", " 3", "4 ", "+2", "0x1F", "$10",
+                                  "999999999", "2147483648", "1x", "", "-1", "123456789012"};
+  const std::string alfabeto = "0123456789ABCDEFabcxyz ,.:/-&<>^\x01"s + "¶çÃé'´~"_cp;
+  const auto valorAleatorio = [&] {
+    std::string v(sorteia(45), ' ');
+    for (char& c : v) c = alfabeto[sorteia(alfabeto.size())];
+    return v;
+  };
+  std::string reutilizado;
+  for (int i = 0; i < 3000; ++i) {
+    std::string post;
+    const std::size_t campos = sorteia(16);
+    if (sorteia(4) == 0) post += "#5,2," + std::string(sorteia(2) ? "68" : "92");
+    for (std::size_t k = 0; k < campos; ++k) {
+      const std::string& id = ids[sorteia(std::size(ids))];
+      const bool numero = id == "4" || id == "30" || id == "38" || id == "39" || id == "D5" || id == "EB" || id == "F0";
+      const std::string valor = numero && sorteia(4) != 0 ? decimais[sorteia(std::size(decimais))] : valorAleatorio();
+      switch (sorteia(20)) {
+        case 0: post += "#" + id + "#"; break;       // cut before its commas
+        case 1: post += "#," + valor; break;          // no id
+        default: post += "#" + id + "," + std::to_string(valor.size()) + "," + valor;
+      }
+    }
+    const std::string esperado = RenderizacaoDeReferencia(renderizador, post);
+    ASSERT_EQ(renderizador.Post2XML(post), esperado) << "Post [" << post << "]";
+    reutilizado = "antes";
+    renderizador.Post2XML(post, reutilizado);
+    ASSERT_EQ(reutilizado, "antes" + esperado) << "Post [" << post << "]";
+  }
 }
 
 TEST_F(DetailFixture, NoLocationWithoutThePositionFlag) {
