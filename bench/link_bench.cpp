@@ -2,7 +2,10 @@
 // - framing: bytes per second cut into telecomando documents, against copying
 //   the same bytes in the same chunks;
 // - one flush of the outbound buffer to ten local clients, against writing the
-//   same bytes with plain sends to ten sockets and to one socket.
+//   same bytes with plain sends to ten sockets and to one socket; once with
+//   documents that come from no row (replies: the flush writes no position)
+//   and once with event documents, whose flush commits both positions of
+//   the event tables in KORVATEL.INI (one rewrite, with its sync to disk).
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
@@ -134,19 +137,20 @@ struct AmbienteEnvio {
   std::unique_ptr<kvt::runtime::LogFiles> logs;
   std::unique_ptr<kvt::link::LinkClientes> link;
   std::vector<int> clientes;
+  std::string ini = (pasta / "KORVATEL.INI").string();
 
   AmbienteEnvio() {
     // No channel analysis: the limit stays put, so every flush carries the same bytes.
     cfg.Contador_Analisar_Estat = 0;
     std::filesystem::create_directories(pasta);
-    const std::string ini = (pasta / "KORVATEL.INI").string();
     std::FILE* f = std::fopen(ini.c_str(), "wb");
-    std::fputs("[CONTROLE]\r\nULTIMO_NUM_SEQ_PROCESSADO=0\r\n", f);
+    std::fputs("[CONTROLE]\r\nULTIMO_NUM_SEQ_PROCESSADO=0\r\nULTIMO_NUM_SEQ_PROCESSADO_CTRL=0\r\n", f);
     std::fclose(f);
     logs = std::make_unique<kvt::runtime::LogFiles>(cfg.log, ini, historico, pasta.string());
     kvt::link::OpcoesLink op;
     op.iniPath = ini;
     op.pastaBuffer = pasta.string();
+    op.post2xml = [](const std::string& corpo) { return corpo; };  // the bench queues bodies as they are
     link = std::make_unique<kvt::link::LinkClientes>(cfg, estado, *logs, op);
     link->Ativa(QHostAddress::LocalHost, 0);
     for (int i = 0; i < kClientes; ++i) clientes.push_back(conectaLeitor(link->PortaEscuta()));
@@ -174,41 +178,79 @@ std::size_t drena(int fd) {
   }
 }
 
+// One flush of what is queued, timed until every client read all of it: the
+// clients read meanwhile; a client the kernel could not take all at once gets
+// its next attempt as soon as the others have read.
+void esvaziaParaTodos(AmbienteEnvio& amb, std::size_t tamanho, std::size_t& esperas) {
+  auto r = amb.link->Esvazia_Buffer_Envio();
+  std::vector<std::size_t> faltam(kClientes, tamanho);
+  bool restam = true;
+  while (restam || amb.link->EnvioEmAndamento()) {
+    restam = false;
+    for (int i = 0; i < kClientes; ++i) {
+      faltam[static_cast<std::size_t>(i)] -= drena(amb.clientes[static_cast<std::size_t>(i)]);
+      restam = restam || faltam[static_cast<std::size_t>(i)] > 0;
+    }
+    if (amb.link->EnvioEmAndamento()) {
+      ++esperas;
+      amb.link->tmrTentativaEnvioTimer();
+    }
+  }
+  if (r == kvt::link::ResultadoEnvio::Falhou || amb.estado.TotalEvtEnviados == 0) std::abort();
+}
+
 void BM_EsvaziaBufferDezClientes(benchmark::State& state) {
   AmbienteEnvio amb;
   const auto corpos = corposDeUmEnvio();
   const std::string umEnvio = bytesDeUmEnvio();
   std::size_t bytes = 0, esperas = 0;
-  std::vector<std::size_t> faltam(kClientes);
   for (auto _ : state) {
     state.PauseTiming();
     for (const auto& c : corpos) amb.link->Enfileira_XML_Envio(c);
     const std::size_t tamanho = amb.link->Buffer().Conteudo().size();
     if (amb.link->Buffer().Conteudo() != umEnvio) std::abort();
     state.ResumeTiming();
-    auto r = amb.link->Esvazia_Buffer_Envio();
-    // the clients read meanwhile; a client the kernel could not take all at
-    // once gets its next attempt as soon as the others have read
-    std::fill(faltam.begin(), faltam.end(), tamanho);
-    bool restam = true;
-    while (restam || amb.link->EnvioEmAndamento()) {
-      restam = false;
-      for (int i = 0; i < kClientes; ++i) {
-        faltam[static_cast<std::size_t>(i)] -= drena(amb.clientes[static_cast<std::size_t>(i)]);
-        restam = restam || faltam[static_cast<std::size_t>(i)] > 0;
-      }
-      if (amb.link->EnvioEmAndamento()) {
-        ++esperas;
-        amb.link->tmrTentativaEnvioTimer();
-      }
-    }
-    if (r == kvt::link::ResultadoEnvio::Falhou || amb.estado.TotalEvtEnviados == 0) std::abort();
+    esvaziaParaTodos(amb, tamanho, esperas);
     bytes += tamanho * kClientes;
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
   state.counters["esperas"] = static_cast<double>(esperas) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_EsvaziaBufferDezClientes)->Unit(benchmark::kMicrosecond);
+
+// The same documents from rows of both event tables, the last one from the
+// control table: the flush commits both positions.
+void BM_EsvaziaBufferDezClientesComLinhas(benchmark::State& state) {
+  using kvt::link::OrigemDocumento;
+  AmbienteEnvio amb;
+  const auto corpos = corposDeUmEnvio();
+  const std::string umEnvio = bytesDeUmEnvio();
+  std::size_t bytes = 0, esperas = 0;
+  std::int32_t linha = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (std::size_t i = 0; i < corpos.size(); ++i) {
+      ++linha;
+      amb.link->Enfileira_Post_Envio(corpos[i], i + 1 < corpos.size() ? OrigemDocumento::Evento(linha)
+                                                                       : OrigemDocumento::Controle(linha));
+    }
+    amb.estado.UltimoNumSeqProcessado = amb.estado.UltimoNumSeqProcessadoCtrl = linha;
+    const std::size_t tamanho = amb.link->Buffer().Conteudo().size();
+    if (amb.link->Buffer().Conteudo() != umEnvio) std::abort();
+    state.ResumeTiming();
+    esvaziaParaTodos(amb, tamanho, esperas);
+    state.PauseTiming();
+    const kvt::ini::IniFile ini(amb.ini);
+    if (ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO", 0) != linha - 1 ||
+        ini.readInteger("CONTROLE", "ULTIMO_NUM_SEQ_PROCESSADO_CTRL", 0) != linha)
+      std::abort();
+    state.ResumeTiming();
+    bytes += tamanho * kClientes;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+  state.counters["esperas"] = static_cast<double>(esperas) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_EsvaziaBufferDezClientesComLinhas)->Unit(benchmark::kMicrosecond);
 
 // The same bytes written with plain sends.
 struct ParDeSockets {
@@ -278,8 +320,13 @@ int main(int argc, char** argv) {
     if (m > 0 && b > 0) std::printf("%s: %.2f x the time of %s (%s)\n", medido, m / b, base, texto);
   };
   razao("BM_CortadorTelecomando", "BM_CopiaEmPedacos", "cutting against copying the same chunks");
-  razao("BM_EsvaziaBufferDezClientes", "BM_BaseEnvioDiretoDezSockets", "flush against plain sends to ten sockets");
-  razao("BM_EsvaziaBufferDezClientes", "BM_BaseEnvioDiretoUmSocket", "flush against the same bytes through one socket");
+  using kvt::bench::imprimeRazoes;
+  imprimeRazoes(coletor, "BM_EsvaziaBufferDezClientes", "BM_BaseEnvioDiretoDezSockets",
+                "flush against plain sends to ten sockets");
+  imprimeRazoes(coletor, "BM_EsvaziaBufferDezClientes", "BM_BaseEnvioDiretoUmSocket",
+                "flush against the same bytes through one socket");
+  imprimeRazoes(coletor, "BM_EsvaziaBufferDezClientesComLinhas", "BM_BaseEnvioDiretoDezSockets",
+                "flush that commits both positions against plain sends to ten sockets");
   benchmark::Shutdown();
   return 0;
 }
