@@ -36,11 +36,12 @@ function(kvt_program name)
   endif()
 endfunction()
 
-# kvt_test(NAME SOURCES ... [DEPS ...] [LABEL label] [QT])
+# kvt_test(NAME SOURCES ... [DEPS ...] [LABEL label] [PROPERTIES name value ...] [QT])
+# PROPERTIES: more test properties for every test of the program (TIMEOUT, RUN_SERIAL).
 # The shared test main (tests/support) knows where the project's files and
 # programs are and sets QT_QPA_PLATFORM=offscreen.
 function(kvt_test name)
-  cmake_parse_arguments(A "QT" "LABEL" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "QT" "LABEL" "SOURCES;DEPS;PROPERTIES" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${KVT_WARNINGS})
@@ -53,7 +54,7 @@ function(kvt_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${A_LABEL})
+    PROPERTIES LABELS ${A_LABEL} ${A_PROPERTIES})
 endfunction()
 
 # kvt_bench(NAME SOURCES ... [DEPS ...])
