@@ -1,6 +1,7 @@
 // The client link's hot paths, each against a baseline of the same run:
 // - framing: bytes per second cut into telecomando documents, against copying
 //   the same bytes in the same chunks;
+// - one log entry of a flush, against one write of its bytes;
 // - one flush of the outbound buffer to ten local clients, against writing the
 //   same bytes with plain sends to ten sockets and to one socket; once with
 //   documents that come from no row (replies: the flush writes no position)
@@ -16,6 +17,7 @@
 #include <QTcpSocket>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -252,6 +254,24 @@ void BM_EsvaziaBufferDezClientesComLinhas(benchmark::State& state) {
 }
 BENCHMARK(BM_EsvaziaBufferDezClientesComLinhas)->Unit(benchmark::kMicrosecond);
 
+// One log entry of a flush ("Enviando", written once per client and attempt),
+// against one write of the same bytes to a file kept open.
+void BM_EntradaDeLog(benchmark::State& state) {
+  AmbienteEnvio amb;
+  for (auto _ : state) amb.logs->log("TFPrincipal.Esvazia_Buffer_Envio", "Enviando");
+}
+BENCHMARK(BM_EntradaDeLog);
+
+void BM_BaseEscritaDaEntrada(benchmark::State& state) {
+  AmbienteEnvio amb;
+  const std::string entrada = "[INFO][06/05/2024 07:08:09][TFPrincipal.Esvazia_Buffer_Envio] Enviando\r\n\r\n";
+  const int fd = ::open((amb.pasta / "base.log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  for (auto _ : state)
+    if (::write(fd, entrada.data(), entrada.size()) != static_cast<ssize_t>(entrada.size())) std::abort();
+  ::close(fd);
+}
+BENCHMARK(BM_BaseEscritaDaEntrada);
+
 // The same bytes written with plain sends.
 struct ParDeSockets {
   int servidor = -1, cliente = -1;
@@ -327,6 +347,8 @@ int main(int argc, char** argv) {
                 "flush against the same bytes through one socket");
   imprimeRazoes(coletor, "BM_EsvaziaBufferDezClientesComLinhas", "BM_BaseEnvioDiretoDezSockets",
                 "flush that commits both positions against plain sends to ten sockets");
+  imprimeRazoes(coletor, "BM_EntradaDeLog", "BM_BaseEscritaDaEntrada",
+                "a log entry against one write of its bytes to a file kept open");
   benchmark::Shutdown();
   return 0;
 }

@@ -34,8 +34,39 @@ std::string LogFiles::NomeArquivoLog() {
   return name;
 }
 
+const std::string& LogFiles::caminhoCorrente() {
+  if (indiceCaminho_ != settings_.Arq_Log_Corrente || caminhoCorrente_.empty()) {
+    char name[32];
+    std::snprintf(name, sizeof name, "KORVATEL%.2d.log", settings_.Arq_Log_Corrente);
+    caminhoCorrente_ = pathOf(name);
+    indiceCaminho_ = settings_.Arq_Log_Corrente;
+  }
+  return caminhoCorrente_;
+}
+
+void LogFiles::log(std::string_view routineName, std::string_view message, bool isError, bool showOnScreen) {
+  // What NomeArquivoLog and then GravaLog do, with one stat of the file for
+  // the deletion of a full one and for following the name.
+  const std::string& path = caminhoCorrente();
+  struct stat st;
+  bool existe = ::stat(path.c_str(), &st) == 0;
+  if (existe && static_cast<std::int64_t>(st.st_size) / 128 * 128 > settings_.Tam_Max_Arq_Log) {
+    ::unlink(path.c_str());  // a failed deletion is ignored
+    existe = ::stat(path.c_str(), &st) == 0;
+  }
+  escreveEntrada(path, existe ? &st : nullptr, routineName, message, isError, showOnScreen);
+}
+
 void LogFiles::GravaLog(const std::string& fileName, std::string_view routineName, std::string_view message,
                         bool isError, bool showOnScreen) {
+  const std::string path = pathOf(fileName);
+  struct stat st;
+  const bool existe = ::stat(path.c_str(), &st) == 0;
+  escreveEntrada(path, existe ? &st : nullptr, routineName, message, isError, showOnScreen);
+}
+
+void LogFiles::escreveEntrada(const std::string& path, const struct stat* existente, std::string_view routineName,
+                              std::string_view message, bool isError, bool showOnScreen) {
   const std::string when = text::dateTimeToStr(clk::now());
   std::string entry = isError ? "[ERRO][" : "[INFO][";
   entry += when;
@@ -45,9 +76,8 @@ void LogFiles::GravaLog(const std::string& fileName, std::string_view routineNam
   entry += message;
   entry += "\r\n\r\n";
 
-  const std::string path = pathOf(fileName);
   std::int64_t tamanho = 0;
-  const int fd = descritorPara(path, tamanho);
+  const int fd = descritorPara(path, existente, tamanho);
   std::size_t feito = 0;
   while (feito < entry.size()) {
     const ssize_t n = ::write(fd, entry.data() + feito, entry.size() - feito);
@@ -81,14 +111,14 @@ struct LogFiles::ArquivoAberto {
   }
 };
 
-int LogFiles::descritorPara(const std::string& path, std::int64_t& tamanho) {
-  struct stat st;
-  if (aberto_ && aberto_->path == path && ::stat(path.c_str(), &st) == 0 && st.st_dev == aberto_->dev &&
-      st.st_ino == aberto_->ino) {
-    tamanho = static_cast<std::int64_t>(st.st_size);
+int LogFiles::descritorPara(const std::string& path, const struct stat* existente, std::int64_t& tamanho) {
+  if (aberto_ && existente && aberto_->path == path && existente->st_dev == aberto_->dev &&
+      existente->st_ino == aberto_->ino) {
+    tamanho = static_cast<std::int64_t>(existente->st_size);
     return aberto_->fd;
   }
   aberto_.reset();
+  struct stat st;
   auto novo = std::make_shared<ArquivoAberto>();
   novo->fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (novo->fd < 0 || ::fstat(novo->fd, &st) != 0 || !S_ISREG(st.st_mode))

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/stat.h>
+
 #include "server/runtime/history_list.h"
 
 namespace kvt::runtime {
@@ -41,24 +43,31 @@ class LogFiles {
   void GravaLog(const std::string& fileName, std::string_view routineName, std::string_view message, bool isError,
                 bool showOnScreen);
 
-  // NomeArquivoLog followed by GravaLog, the calling rule of every log call.
-  void log(std::string_view routineName, std::string_view message, bool isError = false, bool showOnScreen = false) {
-    GravaLog(NomeArquivoLog(), routineName, message, isError, showOnScreen);
-  }
+  // NomeArquivoLog followed by GravaLog, the calling rule of every log call;
+  // the file is looked at once for both.
+  void log(std::string_view routineName, std::string_view message, bool isError = false, bool showOnScreen = false);
 
   const std::string& folder() const { return folder_; }
 
  private:
   std::string pathOf(const std::string& fileName) const;
+  // The path of the current file of the cycle, built again only when the index changes.
+  const std::string& caminhoCorrente();
+  // GravaLog on a path whose file was just looked at: `existente` is its
+  // status, null when there is none.
+  void escreveEntrada(const std::string& path, const struct stat* existente, std::string_view routineName,
+                      std::string_view message, bool isError, bool showOnScreen);
   struct ArquivoAberto;
   // The file of the latest entry, kept open while the name still leads to it.
-  int descritorPara(const std::string& path, std::int64_t& tamanho);
+  int descritorPara(const std::string& path, const struct stat* existente, std::int64_t& tamanho);
 
   LogSettings& settings_;
   std::string iniPath_;
   HistoryList& history_;
   std::string folder_;
   std::shared_ptr<ArquivoAberto> aberto_;
+  std::string caminhoCorrente_;
+  std::int32_t indiceCaminho_ = -1;
 };
 
 // Size of a file in bytes rounded down to a multiple of 128; 0 when it does not exist.

@@ -56,22 +56,36 @@ TEST_F(LogFixture, EntryFormatAndHistoryList) {
 }
 
 TEST_F(LogFixture, RotationOrderWithTheDefaults) {
-  settings.Tam_Max_Arq_Log = 200;  // each entry takes a file over the limit
-  auto log = logs();
-  std::vector<std::string> used;
-  for (int i = 0; i < 8; ++i) {
-    const std::string name = log.NomeArquivoLog();
-    used.push_back(name);
-    log.GravaLog(name, "T.R", std::string(250, 'x'), false, false);
+  // by the calling rule written out, and by log(), which looks at the file
+  // once for both of its steps
+  const std::function<void(runtime::LogFiles&, const std::string&)> chamadas[] = {
+      [](runtime::LogFiles& log, const std::string& m) { log.GravaLog(log.NomeArquivoLog(), "T.R", m, false, false); },
+      [](runtime::LogFiles& log, const std::string& m) { log.log("T.R", m); }};
+  for (const auto& chama : chamadas) {
+    for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+      if (f.path().extension() == ".log") std::filesystem::remove(f.path());
+    SetUp();
+    settings = {};
+    settings.Tam_Max_Arq_Log = 200;  // each entry takes a file over the limit
+    auto log = logs();
+    std::vector<std::string> used;
+    for (int i = 0; i < 8; ++i) {
+      const std::string marca = "entrada" + std::to_string(i) + "-";
+      chama(log, marca + std::string(250 - marca.size(), 'x'));
+      for (int n = 0; n <= 5; ++n) {
+        const std::string name = "KORVATEL0" + std::to_string(n) + ".log";
+        if (size(name) >= 0 && readFile(dir.file(name)).find(marca) != std::string::npos) used.push_back(name);
+      }
+    }
+    const std::vector<std::string> expected = {"KORVATEL01.log", "KORVATEL02.log", "KORVATEL03.log",
+                                               "KORVATEL04.log", "KORVATEL05.log", "KORVATEL00.log",
+                                               "KORVATEL01.log", "KORVATEL02.log"};
+    EXPECT_EQ(used, expected);
+    // the old file of the cycle restarted empty, and the index reached the INI
+    EXPECT_LT(size("KORVATEL01.log"), 400);
+    EXPECT_EQ(ini::IniFile(ini).readInteger("KORVATEL", "Arq_Log_Corrente", -1), 3);
+    EXPECT_NE(readFile(ini).find("; log\r\nArq_Log_Corrente=3\r\n[CONTROLE]\r\nTIMEOUT=60\r\n"), std::string::npos);
   }
-  const std::vector<std::string> expected = {"KORVATEL01.log", "KORVATEL02.log", "KORVATEL03.log",
-                                             "KORVATEL04.log", "KORVATEL05.log", "KORVATEL00.log",
-                                             "KORVATEL01.log", "KORVATEL02.log"};
-  EXPECT_EQ(used, expected);
-  // the old file of the cycle restarted empty, and the index reached the INI
-  EXPECT_LT(size("KORVATEL01.log"), 400);
-  EXPECT_EQ(ini::IniFile(ini).readInteger("KORVATEL", "Arq_Log_Corrente", -1), 3);
-  EXPECT_NE(readFile(ini).find("; log\r\nArq_Log_Corrente=3\r\n[CONTROLE]\r\nTIMEOUT=60\r\n"), std::string::npos);
 }
 
 TEST_F(LogFixture, SingleFileWhenNumArquivosLogIsZero) {
