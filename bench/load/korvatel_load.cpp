@@ -5,8 +5,9 @@
 //
 //   korvatel-load                          the standard table of runs
 //   korvatel-load --run 'raised:rate=5000,Eventos_Por_Leitura=20000' [--run ...]
-//   options: --seconds S (20)  --warmup S (8)  --drain S (15)  --clients N (10)
+//   options: --seconds S (20)  --warmup S (8)  --drain S (20)  --clients N (10)
 //            --korvatel PATH (beside this program)  --keep (leave the folders)
+//            --perf FILE (sample the server with perf record over the window)
 //
 // A run's settings are KORVATEL.INI keys of section KORVATEL, or SECTION.Key.
 #include <unistd.h>
@@ -49,15 +50,18 @@ LoadSettings parseRun(const std::string& spec) {
 }
 
 // Default settings below and above what one pass every three seconds drains
-// (100 rows / 3 s), then the rows per pass raised for each rate to at least
-// three seconds of events, with room for the backlog of a slow pass.
+// (100 rows / 3 s); the rows per pass raised alone to at least three seconds
+// of events; then the settings of a large central (README), also with room to spare.
 std::vector<LoadSettings> standardTable() {
+  const std::string grande = ",Tamanho_Buffer=1000000,Tamanho_Buffer_Min=1000000,TIMER_BUFFER=1";
   return {
       parseRun("default:rate=25"),
       parseRun("default:rate=100"),
-      parseRun("raised:rate=1000,Eventos_Por_Leitura=6000"),
-      parseRun("raised:rate=2500,Eventos_Por_Leitura=15000"),
-      parseRun("raised:rate=5000,Eventos_Por_Leitura=30000"),
+      parseRun("rows raised:rate=1000,Eventos_Por_Leitura=6000"),
+      parseRun("rows raised:rate=5000,Eventos_Por_Leitura=30000"),
+      parseRun("large central:rate=1000,Eventos_Por_Leitura=30000" + grande),
+      parseRun("large central:rate=5000,Eventos_Por_Leitura=30000" + grande),
+      parseRun("large central:rate=8000,Eventos_Por_Leitura=30000" + grande),
   };
 }
 
@@ -77,7 +81,7 @@ std::string ms(double v) {
 int usage() {
   std::fprintf(stderr,
                "usage: korvatel-load [--run 'label:rate=R,Key=Value,...']... [--seconds S] [--warmup S] "
-               "[--drain S] [--clients N] [--korvatel PATH] [--keep] [--verbose]\n");
+               "[--drain S] [--clients N] [--korvatel PATH] [--keep] [--perf FILE]\n");
   return 64;
 }
 
@@ -107,8 +111,8 @@ int main(int argc, char** argv) {
         options.korvatel = valor();
       else if (a == "--keep")
         options.keepFolder = true;
-      else if (a == "--verbose")
-        options.verbose = true;
+      else if (a == "--perf")
+        options.perfData = valor();
       else
         return usage();
     }
@@ -131,7 +135,7 @@ int main(int argc, char** argv) {
     try {
       const LoadResult r = runLoad(s, options);
       std::printf("| %s | %s | %.0f | %.0f | %.1f%% | %s | %s | %s | %.3f | %.0f | %.2f-%.2f |\n", s.label.c_str(),
-                  settingsText(s).c_str(), static_cast<double>(r.inserted) / options.seconds, r.deliveredPerSecond,
+                  settingsText(s).c_str(), r.insertedPerSecond, r.deliveredPerSecond,
                   100.0 * r.completeFraction, ms(r.p50Ms).c_str(), ms(r.p99Ms).c_str(), ms(r.maxMs).c_str(),
                   r.serverCores, static_cast<double>(r.peakRssKib) / 1024.0, r.loadBefore, r.loadAfter);
       if (!r.folder.empty()) std::printf("  (kept in %s)\n", r.folder.c_str());

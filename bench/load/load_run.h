@@ -27,20 +27,20 @@ struct LoadOptions {
   int clients = 10;
   double warmupSeconds = 8;  // after every client logged in, before measuring
   double seconds = 20;       // the measured window
-  double drainSeconds = 15;  // after the feeder stops, for the window's events to arrive
+  double drainSeconds = 20;  // after the feeder stops, for the window's events to arrive
   bool keepFolder = false;   // leave the central, logs and server output behind
-  bool verbose = false;
+  std::string perfData;      // when set, `perf record` samples the server over the window into this file
 };
 
 struct LoadResult {
-  double deliveredPerSecond = 0;   // distinct events that reached the slowest client during the window, per second
+  double deliveredPerSecond = 0;   // the window's events that reached the slowest client by the end of the drain, per second
   double completeFraction = 0;     // of the window's events, delivered to every client by the end of the drain
   double p50Ms = -1, p99Ms = -1, maxMs = -1;  // insert to arrival over every (client, event); -1: not arrived
   double serverCores = 0;          // server processor time over the window, in cores
   long peakRssKib = 0;
   double loadBefore = 0, loadAfter = 0;  // one-minute load average of the machine
   std::int64_t duplicates = 0;     // documents a client received more than once
-  std::int64_t inserted = 0;       // events inserted during the window
+  double insertedPerSecond = 0;    // events committed during the window, per second
   std::string folder;              // when kept
 };
 
