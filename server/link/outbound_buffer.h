@@ -47,6 +47,9 @@ class BufferEnvio {
 
   // pasta: the folder of BufferEnvio.txt (the working directory in production).
   BufferEnvio(std::string pasta, runtime::LogFiles& logs);
+  ~BufferEnvio();
+  BufferEnvio(const BufferEnvio&) = delete;
+  BufferEnvio& operator=(const BufferEnvio&) = delete;
 
   const std::string& Conteudo() const { return dados_; }
   std::int32_t TamBufferEnvio() const { return static_cast<std::int32_t>(dados_.size()); }
@@ -70,7 +73,8 @@ class BufferEnvio {
   // When the oldest document still in the buffer was queued.
   std::optional<std::uint32_t> TickDocumentoMaisAntigo() const;
 
-  // Appends bytes to the disk mirror (created when absent).
+  // Appends bytes to the disk mirror (created when absent). The mirror stays
+  // open between appends while its name still leads to it.
   void GravaBufferEnvio(std::string_view bytes);
   // Deletes the disk mirror when it exists.
   void LimpaBufferEnvio();
@@ -94,8 +98,17 @@ class BufferEnvio {
     std::uint32_t tick;  // when it was queued
   };
 
+  // The disk mirror as last opened for appending.
+  struct Espelho {
+    int fd = -1;
+    std::uint64_t dev = 0, ino = 0;
+  };
+  int descritorEspelho();
+  void fechaEspelho();
+
   std::string pasta_;
   std::string caminho_;
+  Espelho espelho_;
   runtime::LogFiles& logs_;
   std::string dados_;
   std::vector<Marca> marcas_;

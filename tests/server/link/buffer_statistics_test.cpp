@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,35 @@ TEST_F(BufferEnvioTest, MirrorFollowsTheAppendsAndRestoresUpToEndOfFileMark) {
   b.LeBufferEnvio();
   EXPECT_EQ(b.Conteudo(), "<x/><y/>");
   EXPECT_NE(logTexto().find("[TFPrincipal.LeBufferEnvio] recuperados 8 bytes."), std::string::npos);
+}
+
+// The mirror stays open between appends; what happens to its name meanwhile
+// decides where the next bytes go, as when every append opened it.
+TEST_F(BufferEnvioTest, MirrorAppendsFollowTheNameWhateverHappenedToTheFile) {
+  struct Caso {
+    const char* nome;
+    std::function<void(link::BufferEnvio&, const std::string&)> mexe;
+    std::string esperado;
+  };
+  const Caso casos[] = {
+      {"deleted", [](link::BufferEnvio&, const std::string& p) { std::filesystem::remove(p); }, "<b/>"},
+      {"rewritten in place", [](link::BufferEnvio&, const std::string& p) { writeFile(p, "outro"); }, "outro<b/>"},
+      {"replaced by another file",
+       [](link::BufferEnvio&, const std::string& p) {
+         writeFile(p + ".novo", "novo");
+         std::filesystem::rename(p + ".novo", p);
+       },
+       "novo<b/>"},
+      {"deleted by a flush", [](link::BufferEnvio& b, const std::string&) { b.LimpaBufferEnvio(); }, "<b/>"},
+  };
+  for (const Caso& c : casos) {
+    link::BufferEnvio b(dir.path().string(), logs);
+    b.Incrementa_Buffer_Char_Envio("<a/>");
+    c.mexe(b, b.CaminhoArquivo());
+    b.Incrementa_Buffer_Char_Envio("<b/>");
+    EXPECT_EQ(readFile(b.CaminhoArquivo()), c.esperado) << c.nome;
+    std::filesystem::remove(b.CaminhoArquivo());
+  }
 }
 
 TEST_F(BufferEnvioTest, NoMirrorRestoresNothingAndLargeDocumentsFit) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -134,12 +135,20 @@ TEST_F(LogFixture, AnEntryFollowsTheNameWhenTheFileWasDeletedOrReplacedMeanwhile
   auto log = logs();
   const std::string path = dir.file("KORVATEL01.log");
   const std::function<void()> cases[] = {[&] { std::filesystem::remove(path); },
-                                         [&] { writeFile(path, "outro\r\n"); }};
+                                         [&] { writeFile(path, "outro\r\n"); },
+                                         // grown past the limit in place: the entry's own look at the
+                                         // name deletes it, and the entry goes to a new file
+                                         [&] {
+                                           std::ofstream(path, std::ios::app) << std::string(300, 'x');
+                                           settings.Tam_Max_Arq_Log = 200;
+                                         }};
   for (const auto& mexe : cases) {
+    settings.Tam_Max_Arq_Log = 10000000;
     log.log("T.R", "antes");
     mexe();
     log.log("T.R", "depois");
     EXPECT_NE(readFile(path).find("] depois\r\n\r\n"), std::string::npos) << readFile(path);
     EXPECT_EQ(readFile(path).find("antes"), std::string::npos);
+    EXPECT_EQ(settings.Arq_Log_Corrente, 1);
   }
 }
