@@ -2,6 +2,8 @@
 // - framing: bytes per second cut into telecomando documents, against copying
 //   the same bytes in the same chunks;
 // - one log entry of a flush, against one write of its bytes;
+// - both positions written to KORVATEL.INI, against rewriting the file's
+//   bytes whole the same safe way;
 // - one flush of the outbound buffer to ten local clients, against writing the
 //   same bytes with plain sends to ten sockets and to one socket; once with
 //   documents that come from no row (replies: the flush writes no position)
@@ -131,6 +133,26 @@ std::string bytesDeUmEnvio() {
   return s;
 }
 
+// KORVATEL.INI as a central has it: every key of the program, the long code
+// lists among them, and both positions.
+std::string textoIniDeUmaCentral() {
+  std::string codigos = ",";
+  for (int c = 1; c <= 255; ++c) codigos += std::to_string(c) + ",";
+  std::string t = "[KORVATEL]\r\nNum_Arquivos_Log=5\r\nTam_Max_Arq_Log=10000000\r\nArq_Log_Corrente=1\r\n"
+                  "LogaXMLRecebido=0\r\nLogaXMLEnviado=0\r\nNOME_MR=ModCom02\r\nNOME_BASE=Quillon\r\nID_BASE=601\r\n"
+                  "BASE_SENHA=ZQZQ\r\nTIMEOUT_POLLING=3\r\nTIMEOUT_RECONNECT=15\r\nTIMER_BUFFER=5\r\n"
+                  "SOLICITA_LOGIN=SIM\r\nKORVATEL_PORT=7001\r\n";
+  t += "TELECMD=" + codigos + "\r\nTELEEVT=" + codigos + "\r\n";
+  t += "FiltraEvtLogistico=0\r\nListaEvtLogistico=\r\nTamanho_Buffer_Min=10240\r\nTamanho_Buffer=65536\r\n"
+       "Contador_Analisar_Estat=20\r\nContador_Restaurar_Buffer=10\r\nAlarme_Tamanho_Buffer_Disco=100\r\n"
+       "Tempo_Recorrencia_Alarme=10\r\n\r\n"
+       "[CONTROLE]\r\nULTIMO_NUM_SEQ_PROCESSADO_CTRL=0\r\nULTIMO_NUM_SEQ_PROCESSADO=0\r\nMAX_EVT_PROCESSADOS=10000\r\n"
+       "MAX_EVT_ACUMULADOS=500\r\nTIMEOUT=60\r\nTIMEOUT_DESABILITAR_GPRS_TELECMD=10\r\n\r\n"
+       "[BANCOS]\r\ndbZenthora=sqlite:///srv/central/zenthora.db\r\ndbBase=sqlite:///srv/central/base.db\r\n"
+       "dbSSE=sqlite:///srv/central/sse.db\r\n";
+  return t;
+}
+
 struct AmbienteEnvio {
   std::filesystem::path pasta = std::filesystem::temp_directory_path() / "kvt-link-bench";
   kvt::runtime::tConfiguracao cfg;
@@ -146,7 +168,7 @@ struct AmbienteEnvio {
     cfg.Contador_Analisar_Estat = 0;
     std::filesystem::create_directories(pasta);
     std::FILE* f = std::fopen(ini.c_str(), "wb");
-    std::fputs("[CONTROLE]\r\nULTIMO_NUM_SEQ_PROCESSADO=0\r\nULTIMO_NUM_SEQ_PROCESSADO_CTRL=0\r\n", f);
+    std::fputs(textoIniDeUmaCentral().c_str(), f);
     std::fclose(f);
     logs = std::make_unique<kvt::runtime::LogFiles>(cfg.log, ini, historico, pasta.string());
     kvt::link::OpcoesLink op;
@@ -272,6 +294,35 @@ void BM_BaseEscritaDaEntrada(benchmark::State& state) {
 }
 BENCHMARK(BM_BaseEscritaDaEntrada);
 
+// Both positions written to KORVATEL.INI as a flush writes them, against
+// writing the same file's bytes whole the same safe way (temporary file,
+// sync, rename): what reading, editing and formatting the file add.
+void BM_GravaPosicoesNoIni(benchmark::State& state) {
+  AmbienteEnvio amb;
+  std::int32_t n = 0;
+  for (auto _ : state) {
+    ++n;
+    const std::pair<std::string_view, std::int32_t> posicoes[] = {{"ULTIMO_NUM_SEQ_PROCESSADO", n},
+                                                                  {"ULTIMO_NUM_SEQ_PROCESSADO_CTRL", n}};
+    kvt::ini::IniFile(amb.ini).writeIntegers("CONTROLE", posicoes);
+  }
+}
+BENCHMARK(BM_GravaPosicoesNoIni)->Unit(benchmark::kMicrosecond);
+
+void BM_BaseReescritaDoArquivo(benchmark::State& state) {
+  AmbienteEnvio amb;
+  const std::string bytes = textoIniDeUmaCentral();
+  const std::string temp = amb.ini + ".tmp";
+  for (auto _ : state) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) std::abort();
+    ::fsync(fd);
+    ::close(fd);
+    if (std::rename(temp.c_str(), amb.ini.c_str()) != 0) std::abort();
+  }
+}
+BENCHMARK(BM_BaseReescritaDoArquivo)->Unit(benchmark::kMicrosecond);
+
 // The same bytes written with plain sends.
 struct ParDeSockets {
   int servidor = -1, cliente = -1;
@@ -347,6 +398,8 @@ int main(int argc, char** argv) {
                 "flush against the same bytes through one socket");
   imprimeRazoes(coletor, "BM_EsvaziaBufferDezClientesComLinhas", "BM_BaseEnvioDiretoDezSockets",
                 "flush that commits both positions against plain sends to ten sockets");
+  imprimeRazoes(coletor, "BM_GravaPosicoesNoIni", "BM_BaseReescritaDoArquivo",
+                "both positions written to KORVATEL.INI against rewriting its bytes whole");
   imprimeRazoes(coletor, "BM_EntradaDeLog", "BM_BaseEscritaDaEntrada",
                 "a log entry against one write of its bytes to a file kept open");
   benchmark::Shutdown();

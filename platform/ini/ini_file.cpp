@@ -30,24 +30,26 @@ bool readAll(const std::string& path, std::string& out) {
   return true;
 }
 
-// "[name]" → name; empty optional-like result when the line is no section header.
-bool sectionName(std::string_view line, std::string& name) {
-  const std::string t = text::trim(line);
+// "[name]" → name; false when the line is no section header. The name is a
+// view into the line.
+bool sectionName(std::string_view line, std::string_view& name) {
+  const std::string_view t = text::trimView(line);
   if (t.size() < 2 || t.front() != '[') return false;
   const auto close = t.find(']');
-  if (close == std::string::npos) return false;
-  name = text::trim(std::string_view(t).substr(1, close - 1));
+  if (close == std::string_view::npos) return false;
+  name = text::trimView(t.substr(1, close - 1));
   return true;
 }
 
-// "key=value" → key and raw value; false for comments and lines without "=".
-bool keyLine(std::string_view line, std::string& key, std::string& value) {
-  const std::string t = text::trimLeft(line);
+// "key=value" → key and raw value (views into the line); false for comments
+// and lines without "=".
+bool keyLine(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::string_view t = text::trimLeftView(line);
   if (t.empty() || t.front() == ';') return false;
   const auto eq = t.find('=');
-  if (eq == std::string::npos) return false;
-  key = text::trim(std::string_view(t).substr(0, eq));
-  value = text::trim(std::string_view(t).substr(eq + 1));
+  if (eq == std::string_view::npos) return false;
+  key = text::trimView(t.substr(0, eq));
+  value = text::trimView(t.substr(eq + 1));
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   return !key.empty();
@@ -109,15 +111,22 @@ void IniFile::reload() {
 
 void IniFile::parse(const std::string& bytes) {
   entries_.clear();
-  std::string section;
+  std::string_view section;
   bool inSection = false;
-  for (const auto& [line, terminator] : splitLines(bytes)) {
-    std::string name, key, value;
+  const std::string_view texto(bytes);
+  // the lines as splitLines cuts them, read in place
+  for (std::size_t start = 0; start < texto.size();) {
+    const std::size_t nl = texto.find('\n', start);
+    const std::size_t end = nl == std::string_view::npos ? texto.size() : nl;
+    std::string_view line = texto.substr(start, end - start);
+    if (nl != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    start = nl == std::string_view::npos ? texto.size() : nl + 1;
+    std::string_view name, key, value;
     if (sectionName(line, name)) {
       section = name;
       inSection = true;
     } else if (inSection && keyLine(line, key, value)) {
-      entries_.push_back({section, key, value});
+      entries_.push_back({std::string(section), std::string(key), std::string(value)});
     }
   }
 }
@@ -158,7 +167,7 @@ void setKey(std::vector<std::pair<std::string, std::string>>& lines, const std::
   std::ptrdiff_t sectionLine = -1, keyAt = -1, lastInSection = -1;
   bool inside = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string name, k, v;
+    std::string_view name, k, v;
     if (sectionName(lines[i].first, name)) {
       if (inside) break;
       inside = text::equalsIgnoreCase(name, section) && sectionLine < 0;
@@ -166,7 +175,7 @@ void setKey(std::vector<std::pair<std::string, std::string>>& lines, const std::
       continue;
     }
     if (!inside) continue;
-    if (!text::trim(lines[i].first).empty()) lastInSection = static_cast<std::ptrdiff_t>(i);
+    if (!text::trimView(lines[i].first).empty()) lastInSection = static_cast<std::ptrdiff_t>(i);
     if (keyLine(lines[i].first, k, v) && text::equalsIgnoreCase(k, key)) {
       keyAt = static_cast<std::ptrdiff_t>(i);
       break;

@@ -55,6 +55,25 @@ TEST(IniFile, ReadsWithThePlatformRules) {
   EXPECT_EQ(ini.readString("KORVATEL", "TELECMD", ""), "1E,5C");
   EXPECT_EQ(ini.readString("KORVATEL", "TELEEVT", "none"), "none");
   EXPECT_FALSE(ini.hasKey("KORVATEL", "; KORVATEL settings"));
+
+  // the edges of a line: what comes before any section, a header with text
+  // after its bracket, quotes of either kind, a lone quote, a last line
+  // without its line end
+  writeFile(dir.file("B.INI"),
+            "solto=1\r\n[ Sec ] resto\r\na='x y'\r\nb=\"\r\n\tc\t=\t\"\"\r\nd = \"v\"'\r\n=sem\r\ne=fim\r");
+  IniFile bordas(dir.file("B.INI"));
+  struct Texto {
+    const char* section;
+    const char* key;
+    const char* expected;  // null: absent
+  } textos[] = {{"", "solto", nullptr}, {"Sec", "a", "x y"},  {"SEC", "b", "\""},   {"Sec", "c", ""},
+                {"Sec", "d", "\"v\"'"}, {"Sec", "", nullptr}, {"Sec", "e", "fim"}};
+  for (const auto& t : textos) {
+    EXPECT_EQ(bordas.hasKey(t.section, t.key), t.expected != nullptr) << t.key;
+    if (t.expected) {
+      EXPECT_EQ(bordas.readString(t.section, t.key, "?"), t.expected) << t.key;
+    }
+  }
 }
 
 TEST(IniFile, WriteBackReplacesOneValueAndKeepsEveryOtherByte) {
