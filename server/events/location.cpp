@@ -41,7 +41,19 @@ std::string textoLocalizacao(std::string_view texto) {
 }
 
 std::optional<std::int32_t> inteiroEm(std::string_view texto, int primeiro, int ultimo) {
-  return text::tryParseInt(Pedaco(texto, primeiro, ultimo));
+  const std::string_view pedaco = Pedaco(texto, primeiro, ultimo);
+  // the pieces of a coordinate are a few digits, read here; anything else the
+  // platform's way
+  if (!pedaco.empty() && pedaco.size() <= 9) {
+    std::int32_t valor = 0;
+    bool digitos = true;
+    for (const char c : pedaco) {
+      digitos = digitos && c >= '0' && c <= '9';
+      if (digitos) valor = valor * 10 + (c - '0');
+    }
+    if (digitos) return valor;
+  }
+  return text::tryParseInt(pedaco);
 }
 
 // "%8.4f" with the regional decimal separator.

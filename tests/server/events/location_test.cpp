@@ -201,6 +201,8 @@ TEST(CoordenadaEventoParaGraus, PiecesAndHemispheres) {
       {"", 0, 0},
       {"023", 1, 0},
       {"180 00 00 0 O", 1, -180},
+      {" 23 32 51 3 S", 0, -(23 + 32 / 60.0 + 51 / 3600.0 + 3 / 36000.0)},  // pieces read by the platform's rules
+      {"-23 32 51 3 S", 0, -(-23 + 32 / 60.0 + 51 / 3600.0 + 3 / 36000.0)},
   };
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.texto);
