@@ -279,6 +279,30 @@ class Client {
   std::thread thread_;
 };
 
+// The counter of the server's monitoring endpoint (GET /metrics); -1 when it
+// cannot be read.
+std::int64_t metric(int port, const std::string& name) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  timeval t{5, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
+  std::string resposta;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    const std::string pedido = "GET /metrics HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    ::send(fd, pedido.data(), pedido.size(), MSG_NOSIGNAL);
+    char bloco[8192];
+    for (ssize_t n; (n = ::recv(fd, bloco, sizeof bloco, 0)) > 0;) resposta.append(bloco, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  const std::string linha = "\n" + name + " ";
+  const std::size_t p = resposta.find(linha);
+  if (p == std::string::npos) return -1;
+  return std::stoll(resposta.substr(p + linha.size()));
+}
+
 // ------------------------------------------------------------------ server
 
 class ServerProcess {
@@ -375,6 +399,8 @@ LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
     op.demo = true;
     op.port = freePort();
     const central::CentralFiles files = central::createCentral(pasta.string(), op);
+    const int portaHttp = freePort();
+    ini::IniFile(files.ini).writeInteger("KORVATEL", "PORTA_HTTP", portaHttp);
     writeSettings(files.ini, settings);
     std::vector<std::int64_t> terminais;
     {
@@ -409,6 +435,7 @@ LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
     r.loadBefore = loadAverage();
     const std::int64_t t0 = nowNs();
     const std::int64_t cpu0 = cpuTicks(servidor.pid());
+    const std::int64_t descargas0 = metric(portaHttp, "korvatel_descargas_total");
     pid_t perf = -1;
     if (!options.perfData.empty()) {
       const std::string alvo = std::to_string(servidor.pid());
@@ -422,6 +449,7 @@ LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
     sleepSeconds(options.seconds);
     const std::int64_t t1 = nowNs();
     const std::int64_t cpu1 = cpuTicks(servidor.pid());
+    const std::int64_t descargas1 = metric(portaHttp, "korvatel_descargas_total");
     if (perf > 0) {
       ::kill(perf, SIGINT);
       ::waitpid(perf, nullptr, 0);
@@ -451,6 +479,8 @@ LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
     r.peakRssKib = peakRssKib(servidor.pid());
     for (auto& c : clientes) c->stop();
 
+    if (descargas0 >= 0 && descargas1 >= 0)
+      r.flushesPerSecond = static_cast<double>(descargas1 - descargas0) / (static_cast<double>(t1 - t0) / 1e9);
     r.serverCores = static_cast<double>(cpu1 - cpu0) / static_cast<double>(ticksPerSecond()) /
                     (static_cast<double>(t1 - t0) / 1e9);
     std::vector<double> latencias;

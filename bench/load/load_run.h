@@ -36,6 +36,7 @@ struct LoadResult {
   double deliveredPerSecond = 0;   // the window's events that reached the slowest client by the end of the drain, per second
   double completeFraction = 0;     // of the window's events, delivered to every client by the end of the drain
   double p50Ms = -1, p99Ms = -1, maxMs = -1;  // insert to arrival over every (client, event); -1: not arrived
+  double flushesPerSecond = -1;    // successful flushes of the outbound buffer over the window (monitoring endpoint)
   double serverCores = 0;          // server processor time over the window, in cores
   long peakRssKib = 0;
   double loadBefore = 0, loadAfter = 0;  // one-minute load average of the machine
