@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   for (const LoadSettings& s : runs) {
     try {
       const LoadResult r = runLoad(s, options);
-      std::printf("| %s | %s | %.0f | %.0f | %.1f%% | %s | %s | %s | %.0f | %.3f | %.0f | %.2f-%.2f |\n",
+      std::printf("| %s | %s | %.0f | %.0f | %.1f%% | %s | %s | %s | %.1f | %.3f | %.0f | %.2f-%.2f |\n",
                   s.label.c_str(), settingsText(s).c_str(), r.insertedPerSecond, r.deliveredPerSecond,
                   100.0 * r.completeFraction, ms(r.p50Ms).c_str(), ms(r.p99Ms).c_str(), ms(r.maxMs).c_str(),
                   r.flushesPerSecond, r.serverCores, static_cast<double>(r.peakRssKib) / 1024.0, r.loadBefore, r.loadAfter);
