@@ -26,9 +26,9 @@ using namespace kvt::load;
 namespace {
 
 // "label:rate=R,Key=Value,..."
-LoadSettings parseRun(const std::string& spec) {
+LoadSettings parseRun(const std::string& descricao) {
   LoadSettings s;
-  std::string resto = spec;
+  std::string resto = descricao;
   if (const auto dois = resto.find(':'); dois != std::string::npos) {
     s.label = resto.substr(0, dois);
     resto = resto.substr(dois + 1);
@@ -45,7 +45,7 @@ LoadSettings parseRun(const std::string& spec) {
     else
       s.ini.emplace_back(chave, valor);
   }
-  if (s.label.empty()) s.label = spec;
+  if (s.label.empty()) s.label = descricao;
   return s;
 }
 
