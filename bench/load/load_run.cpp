@@ -389,10 +389,28 @@ double percentile(const std::vector<double>& sorted, std::size_t total, double p
   return i < sorted.size() ? sorted[i] : -1;
 }
 
+LoadResult runIn(const std::filesystem::path& pasta, const LoadSettings& settings, const LoadOptions& options);
+
 }  // namespace
 
 LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
   const std::filesystem::path pasta = newFolder();
+  try {
+    LoadResult r = runIn(pasta, settings, options);
+    if (options.keepFolder)
+      r.folder = pasta.string();
+    else
+      std::filesystem::remove_all(pasta);
+    return r;
+  } catch (const std::exception& e) {
+    // The server's log and output stay for the diagnosis.
+    throw std::runtime_error(std::string(e.what()) + " (folder kept: " + pasta.string() + ")");
+  }
+}
+
+namespace {
+
+LoadResult runIn(const std::filesystem::path& pasta, const LoadSettings& settings, const LoadOptions& options) {
   LoadResult r;
   {
     central::CentralOptions op;
@@ -517,11 +535,9 @@ LoadResult runLoad(const LoadSettings& settings, const LoadOptions& options) {
     }
     servidor.stop();
   }
-  if (options.keepFolder)
-    r.folder = pasta.string();
-  else
-    std::filesystem::remove_all(pasta);
   return r;
 }
+
+}  // namespace
 
 }  // namespace kvt::load
