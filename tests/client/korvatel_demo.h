@@ -5,7 +5,6 @@
 // into it, and korvatel serving it on an ephemeral port.
 
 #include <QProcess>
-#include <QTcpServer>
 #include <QTest>
 
 #include <memory>
@@ -14,6 +13,7 @@
 #include "central/central.h"
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
+#include "tests/support/central_processos.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvt::test {
@@ -26,18 +26,12 @@ class KorvatelDemo {
 
   KorvatelDemo() {
     central::CentralOptions opt;
-    opt.port = portaLivre();
     opt.demo = true;
     opt.overwrite = true;
-    files = central::createCentral(dir.path().string(), opt);
-    porta = opt.port;
-    // a short heartbeat keeps the single-instance check at one second
-    auto c = db::Connection::open(files.urlZenthora);
-    db::Statement(*c,
-                  std::string("INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, "
-                              "IntervaloAtualizacao) VALUES (12, 'KORVATEL2', 1)"))
-        .execute();
-    ini::IniFile(files.ini).writeInteger("KORVATEL", "TIMER_BUFFER", 1);
+    files = centralParaProcessos(dir.path().string(), opt);
+    ini::IniFile ini(files.ini);
+    porta = ini.readInteger("KORVATEL", "KORVATEL_PORT", 0);
+    ini.writeInteger("KORVATEL", "TIMER_BUFFER", 1);
   }
 
   ~KorvatelDemo() {
@@ -47,12 +41,6 @@ class KorvatelDemo {
         if (!p->waitForFinished(10000)) p->kill();
       }
     }
-  }
-
-  static int portaLivre() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
   }
 
   // Starts quillon-sim (events at `taxa` per second) and korvatel; true when

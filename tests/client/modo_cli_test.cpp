@@ -126,7 +126,7 @@ TEST(ModoCliE2E, LogsInReceivesTheReplyAndEventsAndSendsFiles) {
   EXPECT_EQ(recusado.codigo, 2);
   EXPECT_TRUE(contem(recusado.erros, "não confirmou o login de ADMIN")) << recusado.erros;
 
-  Execucao semServidor = executa({"--port", QString::number(test::KorvatelDemo::portaLivre()), "--timeout", "5"},
+  Execucao semServidor = executa({"--port", QString::number(test::portaLivre()), "--timeout", "5"},
                                  demo.dir.path().string());
   EXPECT_EQ(semServidor.codigo, 1);
   EXPECT_TRUE(contem(semServidor.erros, "Falha !! Não foi possível conectar-se ao KVT!")) << semServidor.erros;

@@ -12,6 +12,7 @@
 #include "central/central.h"
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
+#include "tests/support/central_processos.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kvt;
@@ -22,21 +23,7 @@ struct KorvatelE2E : ::testing::Test {
   test::TempDir dir;
   central::CentralFiles files;
 
-  void SetUp() override {
-    central::CentralOptions opt;
-    opt.port = freePort();
-    files = central::createCentral(dir.path().string(), opt);
-    // a short heartbeat keeps the single-instance check of each start at one second
-    sql(files.urlZenthora,
-        "INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, IntervaloAtualizacao) "
-        "VALUES (12, 'KORVATEL2', 1)");
-  }
-
-  static int freePort() {
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    return s.serverPort();
-  }
+  void SetUp() override { files = test::centralParaProcessos(dir.path().string()); }
 
   static void sql(const std::string& url, const std::string& text) {
     auto c = db::Connection::open(url);
@@ -182,13 +169,9 @@ bool waitForBytes(QTcpSocket& s, std::string& received, const std::string& text,
 struct DemoE2E : KorvatelE2E {
   void SetUp() override {
     central::CentralOptions opt;
-    opt.port = freePort();
     opt.demo = true;
     opt.overwrite = true;
-    files = central::createCentral(dir.path().string(), opt);
-    sql(files.urlZenthora,
-        "INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, IntervaloAtualizacao) "
-        "VALUES (12, 'KORVATEL2', 1)");
+    files = test::centralParaProcessos(dir.path().string(), opt);
     ini::IniFile(files.ini).writeInteger("KORVATEL", "TIMER_BUFFER", 1);
   }
 
@@ -474,7 +457,7 @@ void estraga(const std::string& banco) {
 }  // namespace
 
 TEST_F(DemoE2E, MetricsMoveWhileEventsFlowAndHealthFailsWhenADatabaseIsGone) {
-  const int portaHttp = freePort();
+  const int portaHttp = test::portaLivre();
   ini::IniFile(files.ini).writeInteger("KORVATEL", "PORTA_HTTP", portaHttp);
   QProcess quillon;
   quillon.setWorkingDirectory(QString::fromStdString(dir.path().string()));

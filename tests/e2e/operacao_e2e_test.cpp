@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 #include <chrono>
@@ -15,6 +14,7 @@
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
 #include "platform/text/cp1252.h"
+#include "tests/support/central_processos.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kvt;
@@ -32,16 +32,9 @@ struct OperacaoE2E : ::testing::Test {
   std::string recebido;
 
   void SetUp() override {
-    QTcpServer livre;
-    livre.listen(QHostAddress::LocalHost, 0);
     central::CentralOptions opt;
-    opt.port = livre.serverPort();
     opt.demo = true;
-    livre.close();
-    files = central::createCentral(dir.path().string(), opt);
-    // a short heartbeat keeps the single-instance check at one second
-    executa("INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, IntervaloAtualizacao) "
-            "VALUES (12, 'KORVATEL2', 1)");
+    files = test::centralParaProcessos(dir.path().string(), opt);
     ini::IniFile(files.ini).writeInteger("KORVATEL", "TIMER_BUFFER", 1);
   }
 
@@ -53,10 +46,6 @@ struct OperacaoE2E : ::testing::Test {
     }
   }
 
-  void executa(const std::string& sql) {
-    auto c = db::Connection::open(files.urlZenthora);
-    db::Statement(*c, sql).execute();
-  }
   std::string consulta(const std::string& sql) {
     auto c = db::Connection::open(files.urlZenthora);
     db::Statement q(*c, sql);

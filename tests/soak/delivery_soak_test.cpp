@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QTcpServer>
 
 #include <chrono>
 #include <cstdint>
@@ -30,6 +29,7 @@
 #include "central/quillon/post_text.h"
 #include "platform/db/db.h"
 #include "platform/ini/ini_file.h"
+#include "tests/support/central_processos.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kvt;
@@ -215,18 +215,9 @@ struct Soak : ::testing::Test {
   Relogio::time_point iniciadoEm;
 
   void SetUp() override {
-    QTcpServer livre;
-    livre.listen(QHostAddress::LocalHost, 0);
     central::CentralOptions opt;
-    opt.port = livre.serverPort();
-    livre.close();
     opt.demo = true;
-    files = central::createCentral(dir.path().string(), opt);
-    // a short heartbeat keeps the single-instance check of each start short
-    auto zenthora = db::Connection::open(files.urlZenthora);
-    db::Statement(*zenthora, std::string("INSERT OR REPLACE INTO tDiagnostico(CodigoPrograma, NomePrograma, "
-                                         "IntervaloAtualizacao) VALUES (12, 'KORVATEL2', 1)"))
-        .execute();
+    files = test::centralParaProcessos(dir.path().string(), opt);
     ini::IniFile ini(files.ini);
     ini.writeInteger("KORVATEL", "TIMER_BUFFER", 1);
     porta = ini.readInteger("KORVATEL", "KORVATEL_PORT", 0);
