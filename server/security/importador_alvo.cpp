@@ -153,11 +153,6 @@ void relancaSePerdida(const db::DbError& falha) {
 
 }  // namespace
 
-bool tStatusAlvo::Igual(const common::tValorNo& outro) const {
-  const auto* o = dynamic_cast<const tStatusAlvo*>(&outro);
-  return o && o->nome_ == nome_;
-}
-
 bool SuportaMilAlvos(db::Connection& dbZenthora, std::int32_t rastreador, const std::string& versao) {
   db::Statement qr(dbZenthora, sqlSuportaMilAlvos());
   qr.bindInt("Rastreador", rastreador).bindText("Versao", versao);

@@ -15,6 +15,7 @@
 #include "platform/db/db.h"
 #include "platform/xml/xml_document.h"
 #include "server/common/linked_list.h"
+#include "server/security/import_status.h"
 #include "server/runtime/log_files.h"
 #include "server/telecmd/canal_clientes.h"
 #include "server/telecmd/resposta_erro.h"
@@ -49,35 +50,21 @@ inline constexpr std::int32_t kStatusRecusado = 1;
 // Versions are compared as texts.
 bool SuportaMilAlvos(db::Connection& dbZenthora, std::int32_t rastreador, const std::string& versao);
 
-// The outcome of one target: the name under which it was stored or looked for,
-// NOMEALVO, LATITUDE and LONGITUDE as received, the import status and one
-// tStatusAssociacaoVeiculo per vehicle tried. Equal when the first names are equal.
-class tStatusAlvo : public common::tValorNo {
+// The outcome of one target, with LATITUDE and LONGITUDE as received.
+class tStatusAlvo : public tStatusImportacao {
  public:
   tStatusAlvo(std::string nome, std::string nomeRecebido, std::string latitudeRecebida, std::string longitudeRecebida,
               std::int32_t status)
-      : nome_(std::move(nome)),
-        nomeRecebido_(std::move(nomeRecebido)),
+      : tStatusImportacao(std::move(nome), std::move(nomeRecebido), status),
         latitudeRecebida_(std::move(latitudeRecebida)),
-        longitudeRecebida_(std::move(longitudeRecebida)),
-        status_(status) {}
-  bool Igual(const common::tValorNo& outro) const override;
+        longitudeRecebida_(std::move(longitudeRecebida)) {}
 
-  const std::string& Nome() const { return nome_; }
-  const std::string& NomeRecebido() const { return nomeRecebido_; }
   const std::string& LatitudeRecebida() const { return latitudeRecebida_; }
   const std::string& LongitudeRecebida() const { return longitudeRecebida_; }
-  std::int32_t Status() const { return status_; }
-  common::tListaEncadeada& Veiculos() { return veiculos_; }
-  const common::tListaEncadeada& Veiculos() const { return veiculos_; }
 
  private:
-  std::string nome_;
-  std::string nomeRecebido_;
   std::string latitudeRecebida_;
   std::string longitudeRecebida_;
-  std::int32_t status_;
-  common::tListaEncadeada veiculos_;
 };
 
 // The eight values a target takes from its definition profile.

@@ -156,11 +156,6 @@ constexpr std::int32_t kToleranciaAusente = 255;
 
 }  // namespace
 
-bool tStatusRota::Igual(const common::tValorNo& outro) const {
-  const auto* s = dynamic_cast<const tStatusRota*>(&outro);
-  return s && s->nome_ == nome_;
-}
-
 tImportadorRota::tImportadorRota(const Dependencias& d)
     : canal_(d.canal), respostas_(d.respostas), dbZenthora_(d.dbZenthora), dbSSE_(d.dbSSE) {}
 

@@ -12,6 +12,7 @@
 #include "platform/db/db.h"
 #include "platform/xml/xml_document.h"
 #include "server/common/linked_list.h"
+#include "server/security/import_status.h"
 #include "server/security/route_densification.h"
 #include "server/telecmd/canal_clientes.h"
 #include "server/telecmd/resposta_erro.h"
@@ -42,25 +43,10 @@ inline constexpr std::int32_t kRotaExistenteRecusada = 2;  // ACAOCADASTRADOS 2
 inline constexpr std::int32_t kRotaPontosDemais = 3;       // MAX_PONTO_ROTA_VEICULO or more after densification
 
 // The outcome of one route: name in use, NOMEROTA as received, import status
-// and one tStatusAssociacaoVeiculo per vehicle tried. Equal when the names in
-// use are equal.
-class tStatusRota : public common::tValorNo {
+// and the vehicles tried.
+class tStatusRota : public tStatusImportacao {
  public:
-  tStatusRota(std::string nome, std::string nomeRecebido, std::int32_t status)
-      : nome_(std::move(nome)), nomeRecebido_(std::move(nomeRecebido)), status_(status) {}
-  bool Igual(const common::tValorNo& outro) const override;
-
-  const std::string& Nome() const { return nome_; }
-  const std::string& NomeRecebido() const { return nomeRecebido_; }
-  std::int32_t Status() const { return status_; }
-  common::tListaEncadeada& Veiculos() { return veiculos_; }
-  const common::tListaEncadeada& Veiculos() const { return veiculos_; }
-
- private:
-  std::string nome_;
-  std::string nomeRecebido_;
-  std::int32_t status_;
-  common::tListaEncadeada veiculos_;
+  using tStatusImportacao::tStatusImportacao;
 };
 
 // The working record of one document.
