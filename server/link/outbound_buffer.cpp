@@ -1,10 +1,5 @@
 #include "server/link/outbound_buffer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,8 +21,6 @@ BufferEnvio::BufferEnvio(std::string pasta, runtime::LogFiles& logs)
     : pasta_(std::move(pasta)), caminho_((std::filesystem::path(pasta_) / kArquivo).string()), logs_(logs) {
   dados_.reserve(kCapacidade);
 }
-
-BufferEnvio::~BufferEnvio() { fechaEspelho(); }
 
 void BufferEnvio::Incrementa_Buffer_Char_Envio(std::string_view documento, OrigemDocumento origem) {
   logs_.log("TFPrincipal.Incrementa_Buffer_Char_Envio", "inicio");
@@ -89,41 +82,10 @@ void BufferEnvio::Esvazia() {
   documentos_ = 0;
 }
 
-void BufferEnvio::fechaEspelho() {
-  if (espelho_.fd >= 0) ::close(espelho_.fd);
-  espelho_ = {};
-}
-
-int BufferEnvio::descritorEspelho() {
+void BufferEnvio::GravaBufferEnvio(std::string_view bytes) {
   // The file may have been deleted or replaced by someone else meanwhile: the
   // bytes then go to whatever the name leads to now, as an open per append did.
-  struct stat st;
-  if (espelho_.fd >= 0 && ::stat(caminho_.c_str(), &st) == 0 && st.st_dev == espelho_.dev &&
-      st.st_ino == espelho_.ino)
-    return espelho_.fd;
-  fechaEspelho();
-  const int fd = ::open(caminho_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) throw std::runtime_error("Unable to write to " + caminho_);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw std::runtime_error("Unable to write to " + caminho_);
-  }
-  espelho_ = {fd, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-  return fd;
-}
-
-void BufferEnvio::GravaBufferEnvio(std::string_view bytes) {
-  const int fd = descritorEspelho();
-  std::size_t feito = 0;
-  while (feito < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + feito, bytes.size() - feito);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      fechaEspelho();
-      throw std::runtime_error("Unable to write to " + caminho_);
-    }
-    feito += static_cast<std::size_t>(n);
-  }
+  if (!espelho_.follow(caminho_) || !espelho_.append(bytes)) throw std::runtime_error("Unable to write to " + caminho_);
 }
 
 void BufferEnvio::LimpaBufferEnvio() {
@@ -132,7 +94,7 @@ void BufferEnvio::LimpaBufferEnvio() {
   std::error_code ec;
   if (std::filesystem::exists(caminho_, ec)) {
     logs_.log(rotina, "Ponto 2");
-    fechaEspelho();
+    espelho_.close();
     std::filesystem::remove(caminho_, ec);
     logs_.log(rotina, "Ponto 3");
   }

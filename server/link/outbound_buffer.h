@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file/append_file.h"
 #include "server/runtime/log_files.h"
 
 namespace kvt::link {
@@ -47,9 +48,6 @@ class BufferEnvio {
 
   // pasta: the folder of BufferEnvio.txt (the working directory in production).
   BufferEnvio(std::string pasta, runtime::LogFiles& logs);
-  ~BufferEnvio();
-  BufferEnvio(const BufferEnvio&) = delete;
-  BufferEnvio& operator=(const BufferEnvio&) = delete;
 
   const std::string& Conteudo() const { return dados_; }
   std::int32_t TamBufferEnvio() const { return static_cast<std::int32_t>(dados_.size()); }
@@ -98,17 +96,9 @@ class BufferEnvio {
     std::uint32_t tick;  // when it was queued
   };
 
-  // The disk mirror as last opened for appending.
-  struct Espelho {
-    int fd = -1;
-    std::uint64_t dev = 0, ino = 0;
-  };
-  int descritorEspelho();
-  void fechaEspelho();
-
   std::string pasta_;
   std::string caminho_;
-  Espelho espelho_;
+  file::AppendFile espelho_;  // the disk mirror, open between appends
   runtime::LogFiles& logs_;
   std::string dados_;
   std::vector<Marca> marcas_;

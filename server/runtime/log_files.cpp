@@ -1,8 +1,6 @@
 #include "server/runtime/log_files.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,59 +74,18 @@ void LogFiles::escreveEntrada(const std::string& path, const struct stat* existe
   entry += message;
   entry += "\r\n\r\n";
 
-  std::int64_t tamanho = 0;
-  const int fd = descritorPara(path, existente, tamanho);
-  std::size_t feito = 0;
-  while (feito < entry.size()) {
-    const ssize_t n = ::write(fd, entry.data() + feito, entry.size() - feito);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      aberto_.reset();
-      throw LogIoError("I/O error: cannot write log file " + path);
-    }
-    feito += static_cast<std::size_t>(n);
-  }
-  tamanho += static_cast<std::int64_t>(entry.size());
+  if (!arquivo_.follow(path, existente)) throw LogIoError("I/O error: cannot create log file " + path);
+  if (!arquivo_.append(entry)) throw LogIoError("I/O error: cannot write log file " + path);
 
   if (showOnScreen) history_.insertTop("[" + when + "] " + std::string(message));
 
-  if (tamanho / 128 * 128 > settings_.Tam_Max_Arq_Log) {
-    aberto_.reset();
+  if (arquivo_.size() / 128 * 128 > settings_.Tam_Max_Arq_Log) {
+    arquivo_.close();
     const std::int32_t cycle = settings_.Num_Arquivos_Log + 1;
     settings_.Arq_Log_Corrente = cycle > 0 ? (settings_.Arq_Log_Corrente + 1) % cycle : 0;
     ini::IniFile ini(iniPath_);
     ini.writeInteger("KORVATEL", "Arq_Log_Corrente", settings_.Arq_Log_Corrente);
   }
-}
-
-struct LogFiles::ArquivoAberto {
-  int fd = -1;
-  std::string path;
-  dev_t dev = 0;
-  ino_t ino = 0;
-  ~ArquivoAberto() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-int LogFiles::descritorPara(const std::string& path, const struct stat* existente, std::int64_t& tamanho) {
-  if (aberto_ && existente && aberto_->path == path && existente->st_dev == aberto_->dev &&
-      existente->st_ino == aberto_->ino) {
-    tamanho = static_cast<std::int64_t>(existente->st_size);
-    return aberto_->fd;
-  }
-  aberto_.reset();
-  struct stat st;
-  auto novo = std::make_shared<ArquivoAberto>();
-  novo->fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (novo->fd < 0 || ::fstat(novo->fd, &st) != 0 || !S_ISREG(st.st_mode))
-    throw LogIoError("I/O error: cannot create log file " + path);
-  novo->path = path;
-  novo->dev = st.st_dev;
-  novo->ino = st.st_ino;
-  tamanho = static_cast<std::int64_t>(st.st_size);
-  aberto_ = std::move(novo);
-  return aberto_->fd;
 }
 
 }  // namespace kvt::runtime

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include <sys/stat.h>
 
+#include "platform/file/append_file.h"
 #include "server/runtime/history_list.h"
 
 namespace kvt::runtime {
@@ -57,15 +57,12 @@ class LogFiles {
   // status, null when there is none.
   void escreveEntrada(const std::string& path, const struct stat* existente, std::string_view routineName,
                       std::string_view message, bool isError, bool showOnScreen);
-  struct ArquivoAberto;
-  // The file of the latest entry, kept open while the name still leads to it.
-  int descritorPara(const std::string& path, const struct stat* existente, std::int64_t& tamanho);
 
   LogSettings& settings_;
   std::string iniPath_;
   HistoryList& history_;
   std::string folder_;
-  std::shared_ptr<ArquivoAberto> aberto_;
+  file::AppendFile arquivo_;  // the file of the latest entry, open while its name leads to it
   std::string caminhoCorrente_;
   std::int32_t indiceCaminho_ = -1;
 };
